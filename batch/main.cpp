@@ -1,0 +1,251 @@
+// zentab-batch: runs a comparison without a window and exits with a status a script can use.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "batch/batch_host.h"
+#include "engine/run_driver.h"
+#include "engine/session.h"
+#include "settings/settings_keys.h"
+
+namespace {
+
+enum ExitStatus {
+    kNoDifferences = 0,
+    kDifferences = 1,
+    kNotStarted = 2,
+    kStopped = 3,
+    kReportLost = 4
+};
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+struct Options {
+    std::string config;
+    std::string db1, db2, snapshot1, snapshot2, owner1, owner2;
+    std::vector<std::string> sets, adds, wheres;
+    std::string reportPath;
+    bool colour = false;
+    bool verbose = false;
+};
+
+bool splitPair(const std::string& text, std::string& key, std::string& value) {
+    auto equals = text.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        return false;
+    }
+    key = text.substr(0, equals);
+    value = text.substr(equals + 1);
+    return true;
+}
+
+std::string trim(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    auto first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Applies --set, --add and --where; false (with a message) on the first bad one.
+bool applySettings(const Options& options, zentab::CompareSettings& settings) {
+    std::string key, value, error;
+    for (const auto& item : options.sets) {
+        if (!splitPair(item, key, value)) {
+            std::fprintf(stderr, "zentab-batch: --set expects KEY=VALUE, got \"%s\"\n",
+                         item.c_str());
+            return false;
+        }
+        if (!zentab::setByKey(settings, key, value, error)) {
+            std::fprintf(stderr, "zentab-batch: --set %s: %s\n", item.c_str(), error.c_str());
+            return false;
+        }
+    }
+    for (const auto& item : options.adds) {
+        if (!splitPair(item, key, value) || !zentab::appendToList(settings, key, value)) {
+            std::fprintf(stderr,
+                         "zentab-batch: --add expects LIST=VALUE with LIST one of \"Ignore "
+                         "Columns\", \"Ignore Data Types\", \"Ignore Tables\", \"Ignore Views\", "
+                         "\"Ignore Procs\"; got \"%s\"\n",
+                         item.c_str());
+            return false;
+        }
+    }
+    for (const auto& item : options.wheres) {
+        if (!splitPair(item, key, value)) {
+            std::fprintf(stderr, "zentab-batch: --where expects NAME=CONDITION, got \"%s\"\n",
+                         item.c_str());
+            return false;
+        }
+        value = trim(value);
+        if (value.empty()) {
+            settings.whereStatements.erase(key);
+        } else {
+            settings.whereStatements[key] = value;
+        }
+    }
+    return true;
+}
+
+// Opens one side; false when it cannot be used (the reason is already on standard error).
+bool openSide(zentab::Session& session, int number, const std::string& connect,
+              const std::string& snapshot, const std::string& owner) {
+    using zentab::DatabaseSource;
+    auto& side = number == 1 ? session.side1 : session.side2;
+    const std::string& special = session.preferences.specialCharacters;
+    if (!snapshot.empty()) {
+        side = DatabaseSource::ConnectInteractive(session.host(), true, snapshot, nullptr, special);
+    } else {
+        side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special);
+    }
+    (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
+    (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
+        !snapshot.empty();
+    if (!side || side->notUsable) {
+        std::fprintf(stderr, "zentab-batch: Database %d could not be opened.\n", number);
+        return false;
+    }
+    if (!owner.empty()) {
+        auto listed = [&owner](const std::vector<std::string>& names) {
+            for (const auto& name : names) {
+                if (name == owner) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (listed(side->schemaNames)) {
+            side->SelectOwner(owner, false);
+        } else if (listed(side->catalogNames)) {
+            side->SelectOwner(owner, true);
+        } else {
+            std::fprintf(stderr,
+                         "zentab-batch: Database %d lists no schema or catalog named \"%s\".\n",
+                         number, owner.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    CLI::App app{"Compares two databases, each an ODBC data source or a snapshot file, and writes "
+                 "the report.\n\nExit status: 0 no difference found, 1 differences found, 2 not "
+                 "started, 3 stopped, 4 the report could not be written.",
+                 "zentab-batch"};
+    app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
+    app.add_option("CONFIG.zcf", options.config, "A configuration file to load first");
+    auto* db1 = app.add_option("--db1", options.db1, "Database 1: an ODBC connect string");
+    auto* snap1 = app.add_option("--snapshot1", options.snapshot1, "Database 1: a snapshot file");
+    auto* db2 = app.add_option("--db2", options.db2, "Database 2: an ODBC connect string");
+    auto* snap2 = app.add_option("--snapshot2", options.snapshot2, "Database 2: a snapshot file");
+    db1->excludes(snap1);
+    db2->excludes(snap2);
+    app.add_option("--owner1", options.owner1, "Owner qualifier (schema or catalog) of Database 1");
+    app.add_option("--owner2", options.owner2, "Owner qualifier (schema or catalog) of Database 2");
+    app.add_option("--set", options.sets,
+                   "KEY=VALUE: a setting by its configuration-file key, e.g. b_DoTabData=0")
+        ->allow_extra_args(false);
+    app.add_option("--add", options.adds,
+                   "LIST=VALUE: append to \"Ignore Columns\", \"Ignore Data Types\", \"Ignore "
+                   "Tables\", \"Ignore Views\" or \"Ignore Procs\"")
+        ->allow_extra_args(false);
+    app.add_option("--where", options.wheres,
+                   "NAME=CONDITION: a data condition for a table or view")
+        ->allow_extra_args(false);
+    app.add_option("--report", options.reportPath,
+                   "Write the report to FILE (default: standard output)");
+    app.add_flag("--color", options.colour, "Colour the report on a terminal");
+    app.add_flag("--verbose", options.verbose, "Show the progress of each phase on standard error");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int status = app.exit(e);
+        return status == 0 ? 0 : kNotStarted;
+    }
+
+    if (!options.config.empty()) {
+        std::fprintf(stderr,
+                     "zentab-batch: configuration files are not supported by this version.\n");
+        return kNotStarted;
+    }
+    if (options.db1.empty() && options.snapshot1.empty()) {
+        std::fprintf(stderr, "zentab-batch: Database 1 is missing: give --db1 or --snapshot1.\n");
+        return kNotStarted;
+    }
+    if (options.db2.empty() && options.snapshot2.empty()) {
+        std::fprintf(stderr, "zentab-batch: Database 2 is missing: give --db2 or --snapshot2.\n");
+        return kNotStarted;
+    }
+
+    std::FILE* report = stdout;
+    if (!options.reportPath.empty()) {
+        report = std::fopen(options.reportPath.c_str(), "wb");
+        if (report == nullptr) {
+            std::fprintf(stderr, "zentab-batch: cannot create %s: %s\n", options.reportPath.c_str(),
+                         std::strerror(errno));
+            return kNotStarted;
+        }
+    }
+    bool colour = options.colour && isatty(fileno(report)) != 0;
+
+    zentab::BatchHost host(report, colour, options.verbose);
+    zentab::Session session(host);
+    if (!applySettings(options, session.settings) ||
+        !openSide(session, 1, options.db1, options.snapshot1, options.owner1) ||
+        !openSide(session, 2, options.db2, options.snapshot2, options.owner2)) {
+        if (report != stdout) {
+            std::fclose(report);
+        }
+        return kNotStarted;
+    }
+
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    zentab::RunDriver driver(session);
+    session.settings.b_SnapshotOnly = false;
+    driver.startRun();
+    while (driver.workerActive()) {
+        if (interrupted && session.control.running) {
+            driver.stop(false);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    driver.join();
+
+    bool written = host.finishReport();
+    if (report != stdout && std::fclose(report) != 0) {
+        written = false;
+    }
+    if (!written) {
+        std::fprintf(stderr, "zentab-batch: the report could not be written: %s\n",
+                     std::strerror(host.writeError() != 0 ? host.writeError() : EIO));
+        return kReportLost;
+    }
+    switch (session.lastOutcome) {
+    case zentab::RunOutcome::Finished:
+        return session.differencesFound ? kDifferences : kNoDifferences;
+    case zentab::RunOutcome::Stopped:
+        return kStopped;
+    default:
+        return kNotStarted;
+    }
+}

@@ -1,0 +1,544 @@
+#include "db/database_source.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+
+#include "engine/run_host.h"
+
+namespace zentab {
+
+namespace {
+
+constexpr const char* kNotConnected = "Not Connected";
+constexpr const char* kConnectFailed = "Could not connect to data source.\n\n";
+constexpr const char* kSnapshotFailed = "Could not open snapshot file: \n\n";
+constexpr const char* kNotRequired = "-not required-";
+constexpr std::size_t kMaxConnectString = 511;
+constexpr std::size_t kMaxSystemText = 255;
+constexpr std::size_t kFetchBufferSize = 10000;
+constexpr int kUnknownOrderByLimit = 10000;
+
+SQLHENV env(const OdbcEnvironment& environment) {
+    return static_cast<SQLHENV>(environment.get());
+}
+SQLHDBC dbc(const OdbcConnection& connection) {
+    return static_cast<SQLHDBC>(connection.get());
+}
+SQLHSTMT stmt(const OdbcStatement& statement) {
+    return static_cast<SQLHSTMT>(statement.get());
+}
+
+// The text of a zero-filled answer buffer, never reading past its end.
+template <std::size_t N> std::string bufferText(const std::array<SQLCHAR, N>& buffer) {
+    const char* text = reinterpret_cast<const char*>(buffer.data());
+    return std::string(text, strnlen(text, N));
+}
+
+std::string trim(const std::string& text) {
+    const char* blanks = " \t\r\n\f\v";
+    std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The connect string without its password attributes, for a display name that has nothing
+// better to show. Braced values may hold ';' (and "}}" for a '}').
+std::string withoutPassword(const std::string& text) {
+    std::string kept;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t equals = text.find('=', pos);
+        std::size_t semicolon = text.find(';', pos);
+        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+            std::size_t end = semicolon == std::string::npos ? text.size() : semicolon + 1;
+            kept.append(text, pos, end - pos);
+            pos = end;
+            continue;
+        }
+        std::size_t valueEnd = equals + 1;
+        if (valueEnd < text.size() && text[valueEnd] == '{') {
+            ++valueEnd;
+            while (valueEnd < text.size()) {
+                if (text[valueEnd] == '}') {
+                    if (valueEnd + 1 < text.size() && text[valueEnd + 1] == '}') {
+                        valueEnd += 2;
+                        continue;
+                    }
+                    ++valueEnd;
+                    break;
+                }
+                ++valueEnd;
+            }
+        }
+        semicolon = text.find(';', valueEnd);
+        std::size_t end = semicolon == std::string::npos ? text.size() : semicolon + 1;
+        std::string key = trim(text.substr(pos, equals - pos));
+        if (!equalsIgnoringCase(key, "PWD") && !equalsIgnoringCase(key, "PASSWORD")) {
+            kept.append(text, pos, end - pos);
+        }
+        pos = end;
+    }
+    return kept;
+}
+
+} // namespace
+
+DatabaseSource::DatabaseSource(Key, RunHost& host) : host_(host) {}
+
+DatabaseSource::~DatabaseSource() {
+    // The reader closes its file; the connection is disconnected and freed before the
+    // environment by member order; the object lists go last.
+    snapshotReader.reset();
+    connection_.reset();
+    environment_.reset();
+}
+
+std::unique_ptr<DatabaseSource> DatabaseSource::createUnconnected(RunHost& host) {
+    auto source = std::make_unique<DatabaseSource>(Key{}, host);
+    source->markNotConnected();
+    return source;
+}
+
+void DatabaseSource::markNotConnected() {
+    displayName = kNotConnected;
+    notUsable = true;
+}
+
+// Opening
+
+bool DatabaseSource::allocateHandles() {
+    return environment_.allocate() && connection_.allocate(environment_) &&
+           CheckReturn(SQLSetConnectOption(dbc(connection_), SQL_ODBC_CURSORS, SQL_CUR_USE_DRIVER),
+                       "SQLSetConnectOption");
+}
+
+bool DatabaseSource::driverConnect(const std::string& input) {
+    // Refused rather than cut: a cut string would connect somewhere the user did not name.
+    if (input.size() > kMaxConnectString) {
+        markNotConnected();
+        host_.showMessage(std::string(kConnectFailed) +
+                          "The connect string is longer than 511 characters.");
+        return false;
+    }
+    std::array<SQLCHAR, kMaxConnectString + 1> in{};
+    std::memcpy(in.data(), input.data(), input.size());
+    std::array<SQLCHAR, kMaxConnectString + 1> out{};
+    SQLSMALLINT outLength = 0;
+    // Linux driver managers have no dialogs to complete a string with; our front end has
+    // already asked for everything, so the driver is told not to prompt.
+    SQLRETURN rc =
+        SQLDriverConnect(dbc(connection_), nullptr, in.data(), SQL_NTS, out.data(),
+                         static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
+    if (!CheckReturn(rc, "SQLDriverConnect")) {
+        std::array<SQLCHAR, 6> state{};
+        std::array<SQLCHAR, 400> message{};
+        SQLINTEGER nativeError = 0;
+        SQLSMALLINT messageLength = 0;
+        std::string text;
+        if (CheckReturn(SQLGetDiagRec(SQL_HANDLE_DBC, dbc(connection_), 1, state.data(),
+                                      &nativeError, message.data(),
+                                      static_cast<SQLSMALLINT>(message.size()), &messageLength),
+                        "SQLGetDiagRec")) {
+            text = bufferText(message);
+        }
+        markNotConnected();
+        if (!text.empty()) {
+            host_.showMessage(kConnectFailed + text);
+        }
+        return false;
+    }
+    connection_.markConnected();
+    s_ConnectString = bufferText(out);
+    return true;
+}
+
+void DatabaseSource::readDriverFacts(const std::string& specialCharactersPreference) {
+    SQLHDBC handle = dbc(connection_);
+
+    SQLUSMALLINT orderByLimit = 0;
+    SQLRETURN rc = SQLGetInfo(handle, SQL_MAX_COLUMNS_IN_ORDER_BY, &orderByLimit,
+                              sizeof orderByLimit, nullptr);
+    // 0 means "no limit or unknown"; with-info answers are not trusted either.
+    maxOrderByColumns =
+        rc == SQL_SUCCESS && orderByLimit != 0 ? orderByLimit : kUnknownOrderByLimit;
+
+    auto infoText = [handle](SQLUSMALLINT type) {
+        std::array<SQLCHAR, 1000> buffer{};
+        SQLSMALLINT length = 0;
+        SQLRETURN result = SQLGetInfo(handle, type, buffer.data(),
+                                      static_cast<SQLSMALLINT>(buffer.size()), &length);
+        return CheckReturn(result, "SQLGetInfo") ? bufferText(buffer) : std::string();
+    };
+    specialCharacters = infoText(SQL_SPECIAL_CHARACTERS);
+    if (specialCharacters.empty()) {
+        specialCharacters = specialCharactersPreference;
+    }
+    // The space makes every name with a blank in it special, whatever the driver said.
+    specialCharacters += ' ';
+    serverName = trim(infoText(SQL_SERVER_NAME));
+    userName = infoText(SQL_USER_NAME);
+    defaultOwner = trim(userName);
+    s_DatabaseUser = defaultOwner;
+}
+
+void DatabaseSource::dropUnlistedOwner() {
+    if (!s_DatabaseUser.empty() && !contains(catalogNames, s_DatabaseUser) &&
+        !contains(schemaNames, s_DatabaseUser)) {
+        s_DatabaseUser.clear();
+    }
+}
+
+std::unique_ptr<DatabaseSource> DatabaseSource::ConnectInteractive(
+    RunHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
+    const ConnectStringProvider& provider, const std::string& specialCharactersPreference) {
+    auto source = std::make_unique<DatabaseSource>(Key{}, host);
+    DatabaseSource& side = *source;
+    side.markNotConnected();
+    side.b_IsSnapshot = b_IsSnapshot;
+
+    if (b_IsSnapshot) {
+        std::string path = snapshotPath;
+        if (path.empty()) {
+            FileRequest request;
+            request.filter = "Zentab Snapshot Files (*.zsn) | *.zsn||";
+            request.defaultExtension = "zsn";
+            request.save = false;
+            std::optional<std::string> chosen = host.chooseFile(request);
+            if (!chosen) {
+                return source;
+            }
+            path = *chosen;
+        }
+        side.s_SnapshotFile = path;
+        std::string error;
+        if (!SnapshotFile::openForReading(path, error)) {
+            host.showMessage(kSnapshotFailed + error.substr(0, kMaxSystemText));
+            return source;
+        }
+        // Only proven readable here; each run opens it afresh.
+        side.displayName = std::filesystem::path(path).filename().string();
+        side.notUsable = false;
+        side.maxOrderByColumns = kUnknownOrderByLimit;
+        return source;
+    }
+
+    if (!side.allocateHandles()) {
+        return source;
+    }
+    std::optional<std::string> input = provider ? provider() : std::nullopt;
+    if (!input || !side.driverConnect(*input)) {
+        return source;
+    }
+    side.dataSourceName = ConnectStringValue(side.s_ConnectString, "DSN=");
+    side.databaseFile = ConnectStringValue(side.s_ConnectString, "DBQ=");
+    side.notUsable = false;
+    side.readDriverFacts(specialCharactersPreference);
+    side.BuildDisplayName();
+    side.ListSchemas();
+    side.ListCatalogs();
+    side.b_IsCatalog = true;
+    side.dropUnlistedOwner();
+    side.ApplyCurrentCatalog();
+    return source;
+}
+
+std::unique_ptr<DatabaseSource>
+DatabaseSource::ConnectStored(RunHost& host, const std::string& connectString,
+                              const std::string& storedOwner, const std::string& storedCatalogFlag,
+                              const std::string& specialCharactersPreference) {
+    auto source = std::make_unique<DatabaseSource>(Key{}, host);
+    DatabaseSource& side = *source;
+    side.notUsable = false;
+    if (!side.allocateHandles()) {
+        side.markNotConnected();
+        return source;
+    }
+    if (!side.driverConnect(connectString)) {
+        return source;
+    }
+    side.dataSourceName = ConnectStringValue(side.s_ConnectString, "DSN=");
+    side.readDriverFacts(specialCharactersPreference);
+    side.ListSchemas();
+    side.ListCatalogs();
+    if (!storedOwner.empty()) {
+        side.b_IsCatalog = storedCatalogFlag == "1";
+        side.s_DatabaseUser = storedOwner;
+    }
+    side.dropUnlistedOwner();
+    side.ApplyCurrentCatalog();
+    side.BuildDisplayName();
+    return source;
+}
+
+void DatabaseSource::OpenSnapshotForReading() {
+    snapshotReader.reset();
+    if (!b_IsSnapshot) {
+        return;
+    }
+    std::string error;
+    snapshotReader = SnapshotFile::openForReading(s_SnapshotFile, error);
+    if (!snapshotReader) {
+        host_.showMessage(kSnapshotFailed + error.substr(0, kMaxSystemText));
+        notUsable = true;
+        return;
+    }
+    // The version record: any version is read by the same rules.
+    std::string version;
+    snapshotReader->GetRecord(version);
+}
+
+// Owner and names
+
+void DatabaseSource::SelectOwner(const std::string& owner, bool isCatalog) {
+    if (owner.empty() || owner == kNotRequired) {
+        s_DatabaseUser.clear();
+    } else {
+        s_DatabaseUser = owner;
+        b_IsCatalog = isCatalog;
+        if (isCatalog) {
+            ApplyCurrentCatalog();
+        }
+    }
+    BuildDisplayName();
+    // Read under the old qualifier: they must be retrieved again.
+    tables.clear();
+    views.clear();
+    procedures.clear();
+}
+
+std::string DatabaseSource::ConnectStringValue(const std::string& connectString,
+                                               std::string_view key) {
+    std::size_t at = connectString.find(key);
+    if (at == std::string::npos) {
+        return {};
+    }
+    std::string value = connectString.substr(at + key.size());
+    value.resize(std::min(value.size(), value.find(';')));
+    for (char& c : value) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return value;
+}
+
+const std::string& DatabaseSource::BuildDisplayName() {
+    if (b_IsSnapshot) {
+        displayName = std::filesystem::path(s_SnapshotFile).filename().string();
+        return displayName;
+    }
+    std::string name;
+    if (!dataSourceName.empty() && !equalsIgnoringCase(dataSourceName, "DEFAULT")) {
+        name = dataSourceName;
+        if (!serverName.empty() && serverName != name) {
+            name += "(" + serverName + ")";
+        }
+        if (!userName.empty()) {
+            name = userName + "@" + name;
+        }
+    } else if (!databaseFile.empty()) {
+        name = databaseFile;
+    } else if (!userName.empty()) {
+        name = userName + "@";
+        if (!serverName.empty()) {
+            name += "(" + serverName + ")";
+        }
+    } else {
+        // The first attribute's value: for a driver-keyword string, the driver's name.
+        std::size_t equals = s_ConnectString.find('=');
+        std::size_t start = equals == std::string::npos ? 0 : equals + 1;
+        name = s_ConnectString.substr(start, s_ConnectString.find(';', start) - start);
+    }
+    // Drivers such as SQLite3 complete the string as "DSN=;..." and report no user, which
+    // leaves the rules above with nothing; fall back to what still tells the sides apart.
+    if (name.empty()) {
+        name = !serverName.empty() ? serverName : withoutPassword(s_ConnectString);
+    }
+    if (!s_DatabaseUser.empty() && s_DatabaseUser != defaultOwner) {
+        name = s_DatabaseUser + ":" + name;
+    }
+    displayName = std::move(name);
+    return displayName;
+}
+
+void DatabaseSource::ListSchemas() {
+    listNames(false);
+}
+
+void DatabaseSource::ListCatalogs() {
+    listNames(true);
+}
+
+void DatabaseSource::listNames(bool catalogs) {
+    std::vector<std::string>& names = catalogs ? catalogNames : schemaNames;
+    bool& listed = catalogs ? catalogsListed : schemasListed;
+    names.clear();
+    listed = true;
+
+    OdbcStatement statement;
+    if (!statement.allocate(connection_)) {
+        listed = false;
+        return;
+    }
+    std::array<SQLCHAR, 1> empty{};
+    std::array<SQLCHAR, 2> all{'%', 0};
+    // The ODBC requests for "all schemas" and "all catalogs": '%' in one argument, empty strings
+    // in the others.
+    SQLRETURN rc = catalogs ? SQLTables(stmt(statement), all.data(), SQL_NTS, empty.data(), SQL_NTS,
+                                        empty.data(), SQL_NTS, nullptr, 0)
+                            : SQLTables(stmt(statement), empty.data(), SQL_NTS, all.data(), SQL_NTS,
+                                        empty.data(), SQL_NTS, nullptr, 0);
+    if (!CheckReturn(rc, "SQLTables")) {
+        listed = false;
+    } else {
+        std::array<SQLCHAR, 128> catalog{};
+        std::array<SQLCHAR, 128> schema{};
+        SQLLEN catalogIndicator = 0;
+        SQLLEN schemaIndicator = 0;
+        SQLBindCol(stmt(statement), 1, SQL_C_CHAR, catalog.data(), catalog.size(),
+                   &catalogIndicator);
+        SQLBindCol(stmt(statement), 2, SQL_C_CHAR, schema.data(), schema.size(), &schemaIndicator);
+        while (SQLFetch(stmt(statement)) == SQL_SUCCESS) {
+            // A NULL leaves the bound buffer as the previous row left it.
+            SQLLEN indicator = catalogs ? catalogIndicator : schemaIndicator;
+            std::string name = indicator == SQL_NULL_DATA
+                                   ? std::string()
+                                   : trim(bufferText(catalogs ? catalog : schema));
+            if (!name.empty()) {
+                names.push_back(std::move(name));
+            }
+        }
+    }
+    if (names.empty()) {
+        listed = false;
+    }
+    statement.close();
+}
+
+void DatabaseSource::ApplyCurrentCatalog() {
+    if (b_IsCatalog && !s_DatabaseUser.empty() && connection_.get() != nullptr) {
+        std::string catalog = s_DatabaseUser;
+        // Not examined: a driver without catalogs just keeps its default.
+        SQLSetConnectAttr(dbc(connection_), SQL_ATTR_CURRENT_CATALOG, catalog.data(), SQL_NTS);
+    }
+}
+
+// Statement layer
+
+bool DatabaseSource::CheckReturn(short returnCode, const char* label) {
+    (void)label;
+    return returnCode == SQL_SUCCESS || returnCode == SQL_SUCCESS_WITH_INFO;
+}
+
+bool DatabaseSource::GetErrorText(const OdbcStatement* statement, bool show) {
+    std::array<SQLCHAR, 6> state{};
+    std::array<SQLCHAR, 200> message{};
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    SQLError(env(environment_), dbc(connection_),
+             statement != nullptr ? stmt(*statement) : SQL_NULL_HSTMT, state.data(), &nativeError,
+             message.data(), static_cast<SQLSMALLINT>(message.size()), &length);
+    lastError = bufferText(message);
+    if (lastError.empty()) {
+        return false;
+    }
+    if (show) {
+        host_.showMessage(lastError);
+    }
+    return true;
+}
+
+bool DatabaseSource::ExecuteStatement(const std::string& text, OdbcStatement& statement,
+                                      std::string& error) {
+    error.clear();
+    if (!statement.allocate(connection_)) {
+        GetErrorText(nullptr, false);
+        error = lastError;
+        return false;
+    }
+    // The driver manager does not write to the text; its prototype just lacks the const.
+    SQLRETURN rc = SQLExecDirect(
+        stmt(statement), reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())), SQL_NTS);
+    if (rc != SQL_SUCCESS) {
+        GetErrorText(&statement, false);
+        error = lastError;
+        statement.reset();
+        return false;
+    }
+    return true;
+}
+
+bool DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
+    row.clear();
+    if (!statement) {
+        return false;
+    }
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt(statement), &columns);
+    if (SQLFetch(stmt(statement)) != SQL_SUCCESS) {
+        return false;
+    }
+    if (fetchBuffer_.size() != kFetchBufferSize) {
+        fetchBuffer_.assign(kFetchBufferSize, '\0');
+    }
+    char* buffer = fetchBuffer_.data();
+    for (SQLSMALLINT column = 1; column <= columns; ++column) {
+        if (column > 1) {
+            row.append(" \t ");
+        }
+        buffer[0] = '\0';
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(stmt(statement), static_cast<SQLUSMALLINT>(column), SQL_C_CHAR,
+                                  buffer, static_cast<SQLLEN>(kFetchBufferSize), &indicator);
+        // NULL leaves the cleared first byte; a longer value arrives cut to 9999 characters.
+        if (CheckReturn(rc, "SQLGetData")) {
+            row.append(buffer, strnlen(buffer, kFetchBufferSize - 1));
+        }
+    }
+    return true;
+}
+
+void DatabaseSource::DescribeResultColumns(OdbcStatement& statement,
+                                           std::vector<ResultColumn>& columns) {
+    if (!statement) {
+        return;
+    }
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(stmt(statement), &count);
+    for (SQLSMALLINT column = 1; column <= count; ++column) {
+        std::array<SQLCHAR, 200> name{};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT dataType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLDescribeCol(stmt(statement), static_cast<SQLUSMALLINT>(column), name.data(),
+                       static_cast<SQLSMALLINT>(name.size()), &nameLength, &dataType, &size,
+                       &digits, &nullable);
+        columns.push_back(ResultColumn{bufferText(name), static_cast<long long>(size)});
+    }
+}
+
+void DatabaseSource::FreeStatement(OdbcStatement& statement) {
+    statement.reset();
+}
+
+} // namespace zentab

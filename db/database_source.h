@@ -1,0 +1,128 @@
+#pragma once
+// One side of a comparison: an on-line ODBC data source or a snapshot file. Created and replaced
+// on the user-interface thread; used by the worker during a run, one statement at a time.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/object_list.h"
+#include "db/odbc_handles.h"
+#include "db/snapshot_file.h"
+
+namespace zentab {
+
+class RunHost;
+
+// Supplies the input connect string of an interactive connection (the front end's own
+// data-source dialog); nullopt when the user cancelled.
+using ConnectStringProvider = std::function<std::optional<std::string>()>;
+
+struct ResultColumn {
+    std::string name;
+    long long size = 0;
+};
+
+class DatabaseSource {
+public:
+    // On-line side (b_IsSnapshot false): the connect string comes from `provider`.
+    // Snapshot side: `snapshotPath`, or a file chosen through the host when it is empty.
+    static std::unique_ptr<DatabaseSource>
+    ConnectInteractive(RunHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
+                       const ConnectStringProvider& provider,
+                       const std::string& specialCharactersPreference);
+    // On-line side from a stored connect string, as a configuration file holds it.
+    static std::unique_ptr<DatabaseSource>
+    ConnectStored(RunHost& host, const std::string& connectString, const std::string& storedOwner,
+                  const std::string& storedCatalogFlag,
+                  const std::string& specialCharactersPreference);
+
+    // A side that is neither connected nor opened (not usable, "Not Connected"): the state a
+    // front end shows before a side is chosen, and what tests fill field by field.
+    static std::unique_ptr<DatabaseSource> createUnconnected(RunHost& host);
+
+    ~DatabaseSource();
+    DatabaseSource(const DatabaseSource&) = delete;
+    DatabaseSource& operator=(const DatabaseSource&) = delete;
+
+    // Reopens a snapshot side's file and positions the reader after the version record.
+    void OpenSnapshotForReading();
+    // Empty or "-not required-" clears the qualifier. Drops the three object lists, which were
+    // read under the old qualifier.
+    void SelectOwner(const std::string& owner, bool isCatalog);
+    // Computed afresh from the fields each time; a snapshot side is named by its file.
+    const std::string& BuildDisplayName();
+    void ListSchemas();
+    void ListCatalogs();
+    void ApplyCurrentCatalog();
+
+    // The value of `key` ("DSN=", "DBQ=", "UID=") found anywhere in `connectString`, matched
+    // case-sensitively; upper-cased and cut before the next ';'. Empty when the key is absent.
+    static std::string ConnectStringValue(const std::string& connectString, std::string_view key);
+
+    // True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO; the label only names the call.
+    static bool CheckReturn(short returnCode, const char* label);
+    // Fetches the driver's message for `statement` (may be empty) into lastError.
+    bool GetErrorText(const OdbcStatement* statement, bool show);
+
+    // Executes `text` on a new statement. Anything but SQL_SUCCESS is a failure (so are
+    // SQL_SUCCESS_WITH_INFO and SQL_NO_DATA): the statement is then freed, the result is false
+    // and `error` holds the driver's message, which may be empty.
+    bool ExecuteStatement(const std::string& text, OdbcStatement& statement, std::string& error);
+    // Fetches the next row as one text: values joined by " \t ", NULL as empty, cut to 9999.
+    // `row` is cleared first and keeps its capacity; false (and an empty row) when no row came.
+    bool FetchRowText(OdbcStatement& statement, std::string& row);
+    void DescribeResultColumns(OdbcStatement& statement, std::vector<ResultColumn>& columns);
+    void FreeStatement(OdbcStatement& statement);
+
+    // Fields, named as elsewhere in the program.
+    std::string specialCharacters;
+    std::string s_SnapshotFile;
+    bool b_IsSnapshot = false;
+    std::unique_ptr<SnapshotFile> snapshotReader;
+    bool b_IsCatalog = false;
+    bool schemasListed = false;
+    bool catalogsListed = false;
+    std::string s_DatabaseUser;
+    std::vector<std::string> schemaNames;
+    std::vector<std::string> catalogNames;
+    std::string defaultOwner;
+    std::string s_ConnectString;
+    int maxOrderByColumns = 10000;
+    std::string userName;
+    std::string serverName;
+    std::string databaseFile;
+    std::string dataSourceName;
+    bool notUsable = true;
+    std::string displayName;
+    std::string lastError;
+    ObjectList tables;
+    ObjectList views;
+    ObjectList procedures;
+
+    OdbcConnection& connection() { return connection_; }
+
+private:
+    struct Key {}; // construction goes through the factories
+
+public:
+    DatabaseSource(Key, RunHost& host);
+
+private:
+    bool allocateHandles();
+    bool driverConnect(const std::string& input);
+    void readDriverFacts(const std::string& specialCharactersPreference);
+    void dropUnlistedOwner();
+    void listNames(bool catalogs);
+    void markNotConnected();
+
+    RunHost& host_;
+    OdbcEnvironment environment_;
+    OdbcConnection connection_;
+    std::string fetchBuffer_; // reused by FetchRowText: no allocation per row
+};
+
+} // namespace zentab

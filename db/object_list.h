@@ -1,0 +1,47 @@
+#pragma once
+// The tables, views or procedures of one side, in retrieval order, and the records the phases
+// hang on each object. Plain data: built and read by whichever thread owns the run.
+
+#include <string>
+#include <vector>
+
+namespace zentab {
+
+// One column of a common table or view (or one parameter of a common procedure).
+struct ColumnEntry {
+    std::string name;
+    std::string description1;
+    std::string description2;
+    int displayWidth = 0;
+    bool matched = false;
+    bool orderable = false;
+};
+
+// One index of a common table.
+struct IndexEntry {
+    std::string name;
+    std::string uniqueness1;
+    std::string uniqueness2;
+    std::vector<std::string> columns1;
+    std::vector<std::string> columns2;
+};
+
+struct ObjectEntry {
+    std::string nameInDb1;
+    std::string nameInDb2;
+    bool matched = false;
+    bool dataDiffers = false;
+    bool structureDiffers = false;
+    bool indexDiffers = false;
+    bool compareData = false;
+    std::vector<ColumnEntry> columns;
+    std::vector<IndexEntry> indexes;
+};
+
+enum class ObjectKind { Tables = 0, Views = 1, Procedures = 2 };
+
+// Entries are held by value in a vector that is only rebuilt whole, so references to entries
+// stay valid between retrievals (the common lists of a run refer to them).
+using ObjectList = std::vector<ObjectEntry>;
+
+} // namespace zentab

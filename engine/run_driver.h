@@ -1,0 +1,71 @@
+#pragma once
+// Starts comparison runs and owns the worker thread that performs them; also the run-control
+// commands. Commands are called on the window thread; the run body runs on the worker.
+
+#include <atomic>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace zentab {
+
+class Session;
+struct CompareSettings;
+
+// "%02i:%02i:%02i" of an elapsed time in seconds; hours may take more than two digits.
+std::string formatElapsed(long long seconds);
+
+class RunDriver {
+public:
+    // The parameters dialog: edits a copy of the settings, false when cancelled.
+    using ParametersDialog = std::function<bool(CompareSettings&)>;
+    using Clock = std::function<std::time_t()>;
+
+    explicit RunDriver(Session& session);
+    // Requests a stop and waits for the worker. A window must first let the worker end while
+    // its event loop turns (the worker's calls into the window are synchronous).
+    ~RunDriver();
+    RunDriver(const RunDriver&) = delete;
+    RunDriver& operator=(const RunDriver&) = delete;
+
+    // "Start Zentab".
+    void start(const ParametersDialog& dialog);
+    // "Rerun Last".
+    void rerunLast();
+    bool canRerunLast() const;
+    // Creates the control panel and the worker. False when a worker still exists.
+    bool startRun();
+
+    // Run control commands.
+    void pause();
+    void resume();
+    void skip();
+    // Asks the Stop question first unless `ask` is false (unattended front ends).
+    void stop(bool ask = true);
+    // Closing the control panel: refused with a message while a run is in progress.
+    bool closeControlPanel();
+
+    // True from startRun until the worker has returned from its body.
+    bool workerActive() const { return workerActive_; }
+    // Waits for an ended worker to be joined; only for front ends without an event loop, or
+    // once workerActive() is false.
+    void join();
+
+    // Tests replace the clock to check the elapsed time.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+private:
+    void worker();
+    void comparisonRun();
+    void endOfRun(std::time_t startTime);
+    bool openSides();
+
+    Session& session_;
+    std::thread thread_;
+    std::atomic<bool> workerActive_{false};
+    std::string savedCaption_;
+    Clock clock_;
+};
+
+} // namespace zentab

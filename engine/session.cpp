@@ -1,0 +1,61 @@
+#include "engine/session.h"
+
+#include <chrono>
+#include <thread>
+
+namespace zentab {
+
+Session::Session(RunHost& host)
+    : writer(report, settings, host), phases(standardPhases()), host_(host) {}
+
+void Session::setMainCaption(const std::string& caption) {
+    std::string shown = caption + titleSuffix;
+    {
+        std::lock_guard lock(captionMutex_);
+        currentCaption_ = shown;
+    }
+    host_.setMainCaption(shown);
+}
+
+std::string Session::currentMainCaption() const {
+    std::lock_guard lock(captionMutex_);
+    return currentCaption_;
+}
+
+void Session::pauseStopCheck() {
+    while (control.paused) {
+        if (!control.running) {
+            control.paused = false;
+            stopRoutine();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!control.running) {
+        stopRoutine();
+    }
+}
+
+void Session::stopRoutine() {
+    writer.summaryOnly = false;
+    writer.append("\r\n\r\nZentab Stopped ...", ReportColour::Error, false, true);
+    setMainCaption("Stopped - Zentab");
+    if (settings.b_AutoSave) {
+        writer.autosave();
+        writer.autoSaveCreated = false;
+    }
+    if (settings.b_OnlyToFile || settings.b_SnapshotOnly) {
+        writer.reportSaved = true;
+        writer.closeOutputFile();
+    }
+    setMainCaption("Ready - Zentab");
+    lastOutcome = RunOutcome::Stopped;
+    throw RunStopped{};
+}
+
+void Session::clearCommonLists() {
+    commonTables.clear();
+    commonViews.clear();
+    commonProcedures.clear();
+}
+
+} // namespace zentab

@@ -1,0 +1,107 @@
+#pragma once
+// Everything one window owns for the comparisons it runs: settings, preferences, the two sides,
+// the report and the run state. Created and destroyed on the window thread; during a run the
+// worker uses it without locks while the window only touches the run-control flags.
+
+#include <cstddef>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "db/database_source.h"
+#include "db/object_list.h"
+#include "engine/report_document.h"
+#include "engine/report_writer.h"
+#include "engine/run_control.h"
+#include "engine/run_host.h"
+#include "settings/compare_settings.h"
+#include "settings/preferences.h"
+
+namespace zentab {
+
+class Session;
+using Phase = std::function<void(Session&)>;
+
+// The phases of a comparison run, called in this order when their options say so. An empty
+// phase is passed over.
+struct PhaseTable {
+    Phase tableList;
+    Phase tableStructure;
+    Phase indexes;
+    Phase tableData;
+    Phase tableSummary;
+    Phase viewList;
+    Phase viewStructure;
+    Phase viewData;
+    Phase viewSummary;
+    Phase procList;
+    Phase procParameters;
+    Phase procSummary;
+    // The body of a snapshot run, used instead of the phases when b_SnapshotOnly is set.
+    Phase snapshotRun;
+};
+
+// The phases of the program as built so far.
+PhaseTable standardPhases();
+
+enum class RunOutcome { None, Finished, Stopped, SideNotUsable };
+
+class Session {
+public:
+    explicit Session(RunHost& host);
+
+    RunHost& host() { return host_; }
+
+    CompareSettings settings;
+    Preferences preferences;
+    ReportDocument report;
+    ReportWriter writer;
+    RunControl control;
+
+    std::unique_ptr<DatabaseSource> side1;
+    std::unique_ptr<DatabaseSource> side2;
+    bool sideDefined1 = false;
+    bool sideDefined2 = false;
+
+    // Objects found in both databases and selected, in Database 2's order (its entries).
+    std::vector<ObjectEntry*> commonTables;
+    std::vector<ObjectEntry*> commonViews;
+    std::vector<ObjectEntry*> commonProcedures;
+    int objectCount1[3] = {0, 0, 0}; // per ObjectKind
+    int objectCount2[3] = {0, 0, 0};
+    bool listsLoaded[3] = {false, false, false};
+    std::size_t longestName[3] = {0, 0, 0};
+
+    bool hasRun = false;
+    std::string autoStartPath;
+    // " - " and the configuration's name once one is loaded or saved; ends every caption.
+    std::string titleSuffix;
+    // Set by the phases when they report any difference.
+    bool differencesFound = false;
+    RunOutcome lastOutcome = RunOutcome::None;
+
+    PhaseTable phases;
+
+    // Main window caption: `caption` plus the title suffix. Any thread.
+    void setMainCaption(const std::string& caption);
+    std::string currentMainCaption() const;
+    // Control panel caption line.
+    void setPanelCaption(const std::string& caption) { host_.setPanelCaption(caption); }
+
+    // Worker: waits while paused and ends the run when a stop was requested.
+    void pauseStopCheck();
+    // Worker: ends the run at once with the stop line. Does not return.
+    [[noreturn]] void stopRoutine();
+
+    void clearCommonLists();
+
+private:
+    RunHost& host_;
+    mutable std::mutex captionMutex_;
+    std::string currentCaption_;
+};
+
+} // namespace zentab

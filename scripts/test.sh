@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts a throwaway PostgreSQL server and runs every test:
+# in a normal build, in an AddressSanitizer + UndefinedBehaviorSanitizer build, and the
+# run-control tests again under ThreadSanitizer in a build without Qt.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+
+"$root/scripts/setup.sh"
+
+work=$(mktemp -d /tmp/zentab-tests.XXXXXX)
+chmod 755 "$work"
+cleanup() {
+    "$root/scripts/pg_server.sh" stop "$work/pg" || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "== Starting PostgreSQL"
+ZENTAB_TEST_PG=$("$root/scripts/pg_server.sh" start "$work/pg")
+export ZENTAB_TEST_PG
+
+run_suite() {
+    local name=$1 build=$2
+    shift 2
+    echo "== Building ($name)"
+    "$root/scripts/build.sh" "$build" "$@"
+    echo "== Testing ($name)"
+    (cd "$build" && ctest --output-on-failure -j"$jobs" --timeout 600 "${CTEST_ARGS[@]}")
+}
+
+CTEST_ARGS=()
+run_suite normal "$root/build-test"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+run_suite "address,undefined" "$root/build-asan" -DZENTAB_SANITIZE=address,undefined
+
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
+CTEST_ARGS=(-L 'test_run_control|test_run_driver')
+run_suite "thread, without Qt" "$root/build-tsan" -DZENTAB_SANITIZE=thread -DZENTAB_WITH_QT=OFF

@@ -1,0 +1,232 @@
+#include "settings/preferences.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+
+#include "settings/profile_file.h"
+#include "settings/settings_keys.h"
+
+namespace zentab {
+
+namespace {
+
+constexpr std::string_view kSection = "Settings";
+constexpr std::size_t kFaceNameLength = 31;
+
+// Reads one section of a profile; a value that is absent or not a number gives the default.
+class Reader {
+public:
+    explicit Reader(const ProfileFile& file) : file_(file) {}
+
+    std::optional<long long> number(std::string_view key) const {
+        auto text = file_.read(kSection, key);
+        if (!text) {
+            return std::nullopt;
+        }
+        std::string_view digits = *text;
+        while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
+            digits.remove_prefix(1);
+        }
+        while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) {
+            digits.remove_suffix(1);
+        }
+        long long value = 0;
+        auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (digits.empty() || failure != std::errc() || end != digits.data() + digits.size()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    int integer(std::string_view key, int fallback) const {
+        auto value = number(key);
+        return value && *value >= INT_MIN && *value <= INT_MAX ? static_cast<int>(*value)
+                                                               : fallback;
+    }
+
+    // 32-bit values such as colours and font masks: stored unsigned, though a signed form reads
+    // back to the same bits.
+    std::uint32_t bits(std::string_view key, std::uint32_t fallback) const {
+        auto value = number(key);
+        return value && *value >= INT32_MIN && *value <= static_cast<long long>(UINT32_MAX)
+                   ? static_cast<std::uint32_t>(*value)
+                   : fallback;
+    }
+
+    std::optional<std::string> text(std::string_view key) const {
+        return file_.read(kSection, key);
+    }
+
+private:
+    const ProfileFile& file_;
+};
+
+// At most kFaceNameLength bytes, without splitting a UTF-8 sequence.
+std::string cutFaceName(std::string name) {
+    if (name.size() <= kFaceNameLength) {
+        return name;
+    }
+    std::size_t length = kFaceNameLength;
+    while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) {
+        --length;
+    }
+    name.resize(length);
+    return name;
+}
+
+bool saveCreatingFolder(const ProfileFile& file, const std::string& path) {
+    std::error_code code;
+    auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, code);
+    }
+    std::string error;
+    return file.save(path, error);
+}
+
+bool loadForUpdate(ProfileFile& file, const std::string& path) {
+    // Our own file, Linux only: plain line ends.
+    file.setLineEnd("\n");
+    std::string error;
+    return file.load(path, error);
+}
+
+} // namespace
+
+PreferenceStore::PreferenceStore(std::string path) : path_(std::move(path)) {}
+
+std::string PreferenceStore::defaultPath() {
+    std::filesystem::path base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            const passwd* user = ::getpwuid(::getuid());
+            home = user != nullptr ? user->pw_dir : "/";
+        }
+        base = std::filesystem::path(home) / ".config";
+    }
+    return (base / "Orvane" / "Zentab.conf").string();
+}
+
+void PreferenceStore::load(CompareSettings& settings, Preferences& preferences) const {
+    ProfileFile file;
+    std::string error;
+    if (!file.load(path_, error)) {
+        file = ProfileFile(); // unreadable: every value takes its default
+    }
+    const Reader in(file);
+
+    for (const auto& field : settingFields()) {
+        if (!field.userKey.empty()) {
+            setIntValue(settings, field, in.number(field.userKey).value_or(field.builtInDefault));
+        }
+    }
+    // A start never writes the report only to a file or autosaves before the user says so.
+    settings.b_OnlyToFile = false;
+    settings.b_AutoSave = false;
+
+    Preferences p;
+    p.colours.database1 = in.bits("ColDatabase1", p.colours.database1);
+    p.colours.database2 = in.bits("ColDatabase2", p.colours.database2);
+    p.colours.common = in.bits("ColCommon", p.colours.common);
+    p.colours.error = in.bits("ColError", p.colours.error);
+    p.colours.text = in.bits("ColText", p.colours.text);
+
+    if (auto face = in.text("szFaceName"); face && !face->empty()) {
+        p.font.faceName = cutFaceName(std::move(*face));
+    }
+    p.font.height = in.integer("yHeight", p.font.height);
+    p.font.offset = in.integer("yOffset", p.font.offset);
+    p.font.charSet = in.integer("bCharSet", p.font.charSet);
+    p.font.pitchAndFamily = in.integer("bPitchAndFamily", p.font.pitchAndFamily);
+    p.font.cbSize = in.integer("cbSize", p.font.cbSize);
+    p.font.effects = in.bits("dwEffects", p.font.effects);
+    p.font.mask = in.bits("dwMask", p.font.mask);
+
+    // Too small a frame (or none stored) opens at a usable size.
+    int width = in.integer("BigWidth", 0);
+    int height = in.integer("BigHeight", 0);
+    p.window.width = width < 200 ? 800 : width;
+    p.window.height = height < 100 ? 600 : height;
+    p.window.maximized = in.integer("BigMaximized", 0) != 0;
+    p.window.x = in.integer("LocX", p.window.x);
+    p.window.y = in.integer("LocY", p.window.y);
+
+    p.lastProp = in.integer("LastProp", p.lastProp);
+    p.whereTab = in.integer("WhereTab", p.whereTab);
+    if (auto special = in.text("SpecialCharacters")) {
+        p.specialCharacters = std::move(*special);
+    }
+    p.specObjStringOpen = in.text("specObjStringOpen");
+    p.specObjStringClose = in.text("specObjStringClose");
+    preferences = std::move(p);
+}
+
+bool PreferenceStore::store(const CompareSettings& settings, const Preferences& preferences) const {
+    ProfileFile file;
+    if (!loadForUpdate(file, path_)) {
+        return false; // rewriting would lose what could not be read
+    }
+    auto put = [&file](std::string_view key, long long value) {
+        file.write(kSection, key, std::to_string(value));
+    };
+
+    for (const auto& field : settingFields()) {
+        if (!field.userKey.empty()) {
+            put(field.userKey, intValue(settings, field));
+        }
+    }
+
+    const Preferences& p = preferences;
+    put("ColDatabase1", p.colours.database1);
+    put("ColDatabase2", p.colours.database2);
+    put("ColCommon", p.colours.common);
+    put("ColError", p.colours.error);
+    put("ColText", p.colours.text);
+
+    file.write(kSection, "szFaceName", cutFaceName(p.font.faceName));
+    put("yHeight", p.font.height);
+    put("yOffset", p.font.offset);
+    put("bCharSet", p.font.charSet);
+    put("bPitchAndFamily", p.font.pitchAndFamily);
+    put("cbSize", p.font.cbSize);
+    put("dwEffects", p.font.effects);
+    put("dwMask", p.font.mask);
+
+    put("BigWidth", p.window.width);
+    put("BigHeight", p.window.height);
+    put("BigMaximized", p.window.maximized ? 1 : 0);
+    put("LocX", p.window.x);
+    put("LocY", p.window.y);
+
+    put("LastProp", p.lastProp);
+    put("WhereTab", p.whereTab);
+    file.write(kSection, "SpecialCharacters", p.specialCharacters);
+    // Only ever set by hand in the file; kept when present, never invented.
+    if (p.specObjStringOpen) {
+        file.write(kSection, "specObjStringOpen", *p.specObjStringOpen);
+    }
+    if (p.specObjStringClose) {
+        file.write(kSection, "specObjStringClose", *p.specObjStringClose);
+    }
+    return saveCreatingFolder(file, path_);
+}
+
+void PreferenceStore::writeInt(const std::string& key, long long value) const {
+    ProfileFile file;
+    if (loadForUpdate(file, path_)) {
+        file.write(kSection, key, std::to_string(value));
+        saveCreatingFolder(file, path_);
+    }
+}
+
+} // namespace zentab

@@ -1,0 +1,66 @@
+#pragma once
+// Per-user preferences (section "Settings" of $XDG_CONFIG_HOME/Orvane/Zentab.conf) that are not
+// part of CompareSettings, and the store that loads and saves both. User-interface thread.
+
+#include <optional>
+#include <string>
+
+#include "engine/report_colour.h"
+#include "settings/compare_settings.h"
+
+namespace zentab {
+
+struct ReportFont {
+    std::string faceName = "Courier New"; // at most 31 characters are kept
+    int height = 170;                     // twips
+    int offset = 0;
+    int charSet = 0;
+    int pitchAndFamily = 0;
+    int cbSize = 0;
+    unsigned effects = 1073741824u;
+    unsigned mask = 2952790035u;
+};
+
+struct WindowPlacement {
+    int width = 800;  // a stored value below 200 reads as 800
+    int height = 600; // a stored value below 100 reads as 600
+    bool maximized = false;
+    int x = -32; // used only when x and y are both in 1..1999
+    int y = -32;
+
+    bool positionUsable() const { return x > 0 && x < 2000 && y > 0 && y < 2000; }
+};
+
+struct Preferences {
+    ReportColours colours;
+    ReportFont font;
+    WindowPlacement window;
+    int lastProp = 0;
+    int whereTab = 1;
+    std::string specialCharacters = " -#/$%&*";
+    std::optional<std::string> specObjStringOpen;
+    std::optional<std::string> specObjStringClose;
+};
+
+class PreferenceStore {
+public:
+    // The store at `path`; defaultPath() gives $XDG_CONFIG_HOME/Orvane/Zentab.conf.
+    explicit PreferenceStore(std::string path);
+    static std::string defaultPath();
+
+    // Fills every field that has a per-user value, built-in defaults for absent values;
+    // b_OnlyToFile and b_AutoSave are cleared.
+    void load(CompareSettings& settings, Preferences& preferences) const;
+    // Writes every per-user value (creating the folder and file when needed).
+    bool store(const CompareSettings& settings, const Preferences& preferences) const;
+
+    // Single values, for the dialogs that write one preference at once (Colors, WhereTab).
+    void writeInt(const std::string& key, long long value) const;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace zentab

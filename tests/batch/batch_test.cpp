@@ -1,0 +1,118 @@
+// zentab-batch as a script sees it: exit status, report bytes, messages on standard error.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/odbc_fixture.h"
+#include "support/run_fixture.h"
+#include "support/temp_dir.h"
+
+namespace zentab::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchTest : public ::testing::Test {
+protected:
+    Result run(const std::string& arguments) {
+        std::string command = std::string(ZENTAB_BATCH_EXE) + " " + arguments + " >" +
+                              dir.file("out") + " 2>" + dir.file("err") + " </dev/null";
+        int raw = std::system(command.c_str());
+        Result result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.out = readFile(dir.file("out"));
+        result.err = readFile(dir.file("err"));
+        return result;
+    }
+
+    std::string quoted(const std::string& text) { return "'" + text + "'"; }
+
+    TempDir dir;
+};
+
+TEST_F(BatchTest, BadArgumentsDoNotStartARun) {
+    writeEmptySnapshot(dir.file("a.zsn"));
+    const std::string a = " --snapshot1 " + dir.file("a.zsn") + " --snapshot2 " + dir.file("a.zsn");
+    struct Case {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"--snapshot1 " + dir.file("a.zsn"), "Database 2 is missing"},
+        {"--db1 x --snapshot1 y --snapshot2 z", "excludes"},
+        {a + " --set b_NoSuchKey=1", "b_NoSuchKey"},
+        {a + " --set i_AutoSaveLines=many", "i_AutoSaveLines"},
+        {a + " --add " + quoted("Ignore Things=X"), "Ignore Things"},
+        {a + " --where nocondition", "--where expects NAME=CONDITION"},
+        {"--snapshot1 " + dir.file("missing.zsn") + " --snapshot2 " + dir.file("a.zsn"),
+         "Could not open snapshot file: \n\n"},
+        {"--db1 " + quoted("Driver=NoSuchDriver;") + " --snapshot2 " + dir.file("a.zsn"),
+         "Could not connect to data source.\n\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        Result r = run(c.arguments);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(BatchTest, ComparesTwoSqliteDatabasesThroughTheDriver) {
+    for (const char* name : {"one.db", "two.db"}) {
+        executeSql(sqliteConnectString(dir.file(name)), {"CREATE TABLE t (id INTEGER)"});
+    }
+    const std::string db1 = sqliteConnectString(dir.file("one.db"));
+    const std::string db2 = sqliteConnectString(dir.file("two.db"));
+    Result r = run("--db1 " + quoted(db1) + " --db2 " + quoted(db2) + " --report " +
+                   dir.file("report.txt"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    const std::string report = readFile(dir.file("report.txt"));
+    EXPECT_EQ(report.rfind("< DATABASE 1:  ", 0), 0u) << report;
+    EXPECT_NE(report.find(dir.file("one.db")), std::string::npos) << report;
+    EXPECT_NE(report.find("\r\n> DATABASE 2:  "), std::string::npos);
+    EXPECT_NE(report.find("\r\n\r\n--- End of Zentab --- Elapsed Time: 00:00:"), std::string::npos);
+    EXPECT_NE(r.err.find("Zentab has finished comparing the databases"), std::string::npos);
+}
+
+TEST_F(BatchTest, ReportOnlyToFileLeavesOnlyTheFileLineAndEndOnStandardOutput) {
+    writeEmptySnapshot(dir.file("a.zsn"));
+    writeEmptySnapshot(dir.file("b.zsn"));
+    const std::string file = dir.file("full.txt");
+    Result r = run("--snapshot1 " + dir.file("a.zsn") + " --snapshot2 " + dir.file("b.zsn") +
+                   " --set b_OnlyToFile=1 --set s_AutoSaveFile=" + file);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Output of this report is being written to file: " + file + "\r\n\r\n");
+    EXPECT_EQ(readFile(file).rfind("< DATABASE 1:  a.zsn\r\n> DATABASE 2:  b.zsn\r\n\r\n--- End of "
+                                   "Zentab --- Elapsed Time: ",
+                                   0),
+              0u);
+}
+
+TEST_F(BatchTest, ReportThatCannotBeWrittenIsAFailure) {
+    writeEmptySnapshot(dir.file("a.zsn"));
+    Result r = run("--snapshot1 " + dir.file("a.zsn") + " --snapshot2 " + dir.file("a.zsn") +
+                   " --report /dev/full");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("the report could not be written"), std::string::npos) << r.err;
+}
+
+TEST_F(BatchTest, VersionAndHelp) {
+    Result version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("zentab-batch 5.01"), std::string::npos);
+    Result help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--snapshot1"), std::string::npos);
+}
+
+} // namespace
+} // namespace zentab::test

@@ -1,0 +1,146 @@
+#include "support/odbc_fixture.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+
+#include "db/odbc_handles.h"
+
+namespace zentab::test {
+
+namespace {
+
+std::string diagnostic(SQLSMALLINT type, void* handle) {
+    std::string text;
+    for (SQLSMALLINT record = 1;; ++record) {
+        std::array<SQLCHAR, 6> state{};
+        std::array<SQLCHAR, 1024> message{};
+        SQLINTEGER nativeError = 0;
+        SQLSMALLINT length = 0;
+        SQLRETURN rc =
+            SQLGetDiagRec(type, handle, record, state.data(), &nativeError, message.data(),
+                          static_cast<SQLSMALLINT>(message.size()), &length);
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+            break;
+        }
+        if (!text.empty()) {
+            text += " / ";
+        }
+        text += reinterpret_cast<const char*>(state.data());
+        text += ": ";
+        text += reinterpret_cast<const char*>(message.data());
+    }
+    return text;
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+} // namespace
+
+std::string sqliteConnectString(const std::string& dbPath) {
+    return "Driver=SQLite3;Database=" + dbPath + ";";
+}
+
+std::string sqliteStreamingConnectString(const std::string& dbPath) {
+    return sqliteConnectString(dbPath) + "StepAPI=1;";
+}
+
+std::string postgresStreamingConnectString(const std::string& connectString) {
+    std::string text = connectString;
+    if (!text.empty() && text.back() != ';') {
+        text += ';';
+    }
+    return text + "UseDeclareFetch=1;Fetch=1000;";
+}
+
+void executeSql(const std::string& connectString, const std::vector<std::string>& statements) {
+    OdbcEnvironment environment;
+    OdbcConnection connection;
+    if (!environment.allocate() || !connection.allocate(environment)) {
+        throw std::runtime_error("executeSql: cannot allocate ODBC handles");
+    }
+    std::string input = connectString;
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    SQLRETURN rc = SQLDriverConnect(static_cast<SQLHDBC>(connection.get()), nullptr,
+                                    reinterpret_cast<SQLCHAR*>(input.data()), SQL_NTS, out,
+                                    sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        throw std::runtime_error("executeSql: cannot connect to " + connectString + ": " +
+                                 diagnostic(SQL_HANDLE_DBC, connection.get()));
+    }
+    connection.markConnected();
+    for (const std::string& text : statements) {
+        OdbcStatement statement;
+        if (!statement.allocate(connection)) {
+            throw std::runtime_error("executeSql: cannot allocate a statement: " +
+                                     diagnostic(SQL_HANDLE_DBC, connection.get()));
+        }
+        std::string sql = text;
+        rc = SQLExecDirect(static_cast<SQLHSTMT>(statement.get()),
+                           reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+        // Notices (DROP ... IF EXISTS) and statements that touch no rows are fine here.
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA) {
+            throw std::runtime_error("executeSql: " + text + ": " +
+                                     diagnostic(SQL_HANDLE_STMT, statement.get()));
+        }
+    }
+}
+
+std::optional<std::string> postgresConnectString() {
+    std::string value = environment("ZENTAB_TEST_PG");
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool postgresRequired() {
+    return std::getenv("CI") != nullptr;
+}
+
+void PostgresSchemaTest::SetUp() {
+    std::optional<std::string> server = postgresConnectString();
+    if (!server) {
+        if (postgresRequired()) {
+            FAIL() << kPostgresMissing;
+        }
+        GTEST_SKIP() << kPostgresMissing;
+    }
+    connectString_ = *server;
+
+    // Lower case so that the name needs no quoting; the process id keeps two builds that run the
+    // same test at once apart.
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    std::string cleaned;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        cleaned += std::isalnum(u) ? static_cast<char>(std::tolower(u)) : '_';
+    }
+    std::string suffix = "_" + std::to_string(getpid());
+    const std::size_t limit = 63 - 3 - suffix.size(); // PostgreSQL names hold 63 bytes
+    if (cleaned.size() > limit) {
+        std::string hash = std::to_string(std::hash<std::string>{}(cleaned) % 100000);
+        cleaned = cleaned.substr(0, limit - hash.size() - 1) + "_" + hash;
+    }
+    schema_ = "zt_" + cleaned + suffix;
+    execute({"DROP SCHEMA IF EXISTS " + schema_ + " CASCADE", "CREATE SCHEMA " + schema_});
+}
+
+void PostgresSchemaTest::TearDown() {
+    if (!schema_.empty()) {
+        execute({"DROP SCHEMA IF EXISTS " + schema_ + " CASCADE"});
+    }
+}
+
+} // namespace zentab::test

@@ -1,0 +1,49 @@
+#pragma once
+// A session with two snapshot sides that hold no objects, a recording host and a run driver:
+// enough for a run to start, call its phases and end, without any database.
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "engine/run_driver.h"
+#include "engine/session.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+
+namespace zentab::test {
+
+// Writes a snapshot file holding the version record only.
+void writeEmptySnapshot(const std::string& path);
+
+class RunFixture : public ::testing::Test {
+protected:
+    RunFixture();
+
+    // Every phase off, so that a test switches on only what it looks at.
+    void allPhasesOff();
+    // Waits (bounded) until the worker has ended; fails the test when it does not.
+    void waitForEnd(std::chrono::seconds limit = std::chrono::seconds(30));
+    // Waits (bounded) until `condition` holds.
+    template <typename Condition>
+    bool waitUntil(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30)) {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    TempDir dir;
+    RecordingHost host;
+    Session session{host};
+    std::unique_ptr<RunDriver> driver;
+};
+
+} // namespace zentab::test
