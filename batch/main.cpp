@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -145,6 +146,8 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
 } // namespace
 
 int main(int argc, char** argv) {
+    // Names are upper-cased in the code page of the user's locale.
+    std::setlocale(LC_CTYPE, "");
     Options options;
     CLI::App app{"Compares two databases, each an ODBC data source or a snapshot file, and writes "
                  "the report.\n\nExit status: 0 no difference found, 1 differences found, 2 not "

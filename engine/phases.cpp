@@ -1,10 +1,17 @@
+#include "engine/phases.h"
+
 #include "engine/session.h"
 
 namespace zentab {
 
 PhaseTable standardPhases() {
-    // The phases arrive one by one; until then a run passes over them.
-    return PhaseTable{};
+    PhaseTable phases;
+    phases.tableList = compareTableList;
+    phases.tableStructure = compareTableColumns;
+    phases.viewList = compareViewList;
+    phases.viewStructure = compareViewColumns;
+    phases.procList = compareProcedureList;
+    return phases;
 }
 
 } // namespace zentab

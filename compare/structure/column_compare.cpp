@@ -1,0 +1,9 @@
+#include "engine/phases.h"
+#include "engine/session.h"
+
+namespace zentab {
+
+void compareTableColumns(Session&) {}
+void compareViewColumns(Session&) {}
+
+} // namespace zentab

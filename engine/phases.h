@@ -1,0 +1,17 @@
+#pragma once
+// The phases of a comparison run. Each runs on the worker thread with the session of the run.
+
+namespace zentab {
+
+class Session;
+
+// Object list comparison: counts, one-sided objects, the common lists.
+void compareTableList(Session& session);
+void compareViewList(Session& session);
+void compareProcedureList(Session& session);
+
+// Columns of common tables and views.
+void compareTableColumns(Session& session);
+void compareViewColumns(Session& session);
+
+} // namespace zentab

@@ -1,0 +1,56 @@
+#include "engine/text.h"
+
+#include <cctype>
+#include <climits>
+#include <cwchar>
+#include <cwctype>
+
+namespace zentab {
+
+std::string upperCase(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::mbstate_t in{};
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(std::toupper(byte)));
+            ++i;
+            continue;
+        }
+        wchar_t wide = 0;
+        std::size_t used = std::mbrtowc(&wide, text.data() + i, text.size() - i, &in);
+        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2) ||
+            used == 0) {
+            // Not a character of this code page: keep the byte.
+            in = std::mbstate_t{};
+            out.push_back(static_cast<char>(byte));
+            ++i;
+            continue;
+        }
+        char encoded[MB_LEN_MAX];
+        std::mbstate_t outState{};
+        std::size_t written = std::wcrtomb(
+            encoded, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &outState);
+        if (written == static_cast<std::size_t>(-1)) {
+            out.append(text.data() + i, used);
+        } else {
+            out.append(encoded, written);
+        }
+        i += used;
+    }
+    return out;
+}
+
+std::string trimmed(std::string_view text) {
+    const char* blanks = " \t\r\n";
+    auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    auto last = text.find_last_not_of(blanks);
+    return std::string(text.substr(first, last - first + 1));
+}
+
+} // namespace zentab
