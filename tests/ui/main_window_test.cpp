@@ -1,0 +1,261 @@
+// A run in the real window under a real event loop: the worker's report pieces, captions and
+// panel updates reach the window in order, a paused run can be stopped, and closing or
+// destroying the window during a run ends the worker without a deadlock.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "db/database_source.h"
+#include "support/run_fixture.h"
+#include "support/temp_dir.h"
+#include "ui/control_panel.h"
+#include "ui/main_window.h"
+#include "ui/report_view.h"
+#include "ui_fixture.h"
+
+namespace zentab::test {
+namespace {
+
+const QString kStopQuestion =
+    "You won't be able to resume this Zentab if you stop it.\nAre you sure you want to stop?";
+const QString kPanelRefused = "Please wait until Zentab is finished to close the control panel.";
+
+std::string withoutCr(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+QString lastBlock(const ReportView& view) {
+    return view.document()->lastBlock().text();
+}
+
+class WindowRun : public ::testing::Test {
+protected:
+    WindowRun() {
+        writeEmptySnapshot(dir.file("one.zsn"));
+        writeEmptySnapshot(dir.file("two.zsn"));
+    }
+
+    // A shown window with both sides and no phases; the test sets the ones it needs.
+    std::unique_ptr<MainWindow> newWindow() {
+        auto window = std::make_unique<MainWindow>();
+        auto prompts = std::make_unique<ScriptedPrompts>();
+        this->prompts = prompts.get();
+        window->host().setPrompts(std::move(prompts));
+        for (int number = 1; number <= 2; ++number) {
+            const std::string path = dir.file(number == 1 ? "one.zsn" : "two.zsn");
+            window->setSide(number, DatabaseSource::ConnectInteractive(window->host(), true, path,
+                                                                       nullptr, " -#/$%&*"));
+        }
+        window->session().phases = PhaseTable{};
+        window->show();
+        return window;
+    }
+
+    // A table-list phase that polls the run-control flags until the run is stopped, keeping
+    // the worker busy with calls into the window meanwhile.
+    void pollUntilStopped(MainWindow& window) {
+        inPhase = false;
+        window.session().phases.tableList = [this](Session& s) {
+            struct Leaving {
+                std::atomic<int>& count;
+                ~Leaving() { ++count; }
+            } leaving{phasesLeft};
+            ++phasesEntered;
+            s.setPanelCaption("Analyzing Databases ...");
+            s.host().panelAddObject("T1");
+            s.host().progressSetRange(0, 10);
+            s.host().progressSetStep(1);
+            inPhase = true;
+            for (;;) {
+                s.pauseStopCheck();
+                s.host().progressStepIt();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
+    }
+
+    TempDir dir;
+    ScriptedPrompts* prompts = nullptr; // owned by the window's host
+    std::atomic<bool> inPhase{false};
+    std::atomic<int> phasesEntered{0};
+    std::atomic<int> phasesLeft{0};
+};
+
+TEST_F(WindowRun, WorkerPiecesReachTheViewInOrderWithTheirColours) {
+    auto window = newWindow();
+    Session& session = window->session();
+    const int pieces = 600;
+    session.phases.tableList = [](Session& s) {
+        for (int i = 0; i < pieces; ++i) {
+            char number[16];
+            std::snprintf(number, sizeof number, "piece %04d", i);
+            // Every form of line break, including a CR LF split over two pieces.
+            std::string text;
+            switch (i % 4) {
+            case 0:
+                text = std::string("\r\n\r\n") + number + ' ';
+                break;
+            case 1:
+                text = std::string(number) + '\r';
+                break;
+            case 2:
+                text = std::string("\n") + number + ' ';
+                break;
+            default:
+                text = std::string(number) + '\n';
+                break;
+            }
+            s.writer.append(text, static_cast<ReportColour>(i % 5), i % 7 == 0, true);
+        }
+    };
+    ASSERT_TRUE(window->startRun());
+    ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
+
+    const ReportView& view = window->reportView();
+    const std::string text = session.report.text();
+    ASSERT_NE(text.find("piece 0599"), std::string::npos);
+    EXPECT_EQ(toReportText(view.toPlainText()), withoutCr(text));
+    EXPECT_EQ(view.document()->blockCount(), session.report.lineCount());
+    EXPECT_TRUE(lastBlock(view).startsWith("--- End of Zentab --- Elapsed Time: "));
+
+    for (int i = 0; i < pieces; i += 37) {
+        const QString marker = QString("piece %1").arg(i, 4, 10, QChar('0'));
+        QTextCursor found = view.document()->find(marker);
+        ASSERT_FALSE(found.isNull()) << i;
+        const Rgb rgb = session.writer.colours().of(static_cast<ReportColour>(i % 5));
+        EXPECT_EQ(found.charFormat().foreground().color(),
+                  QColor(static_cast<int>(redOf(rgb)), static_cast<int>(greenOf(rgb)),
+                         static_cast<int>(blueOf(rgb))))
+            << i;
+        EXPECT_EQ(found.charFormat().fontUnderline(), i % 7 == 0) << i;
+    }
+    EXPECT_EQ(prompts->shown, std::vector<QString>{"Zentab has finished comparing the databases"});
+    EXPECT_EQ(window->windowTitle(), "Ready - Zentab");
+}
+
+TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
+    auto window = newWindow();
+    Session& session = window->session();
+    pollUntilStopped(*window);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        prompts->shown.clear();
+        inPhase = false;
+        ASSERT_TRUE(window->startRun());
+        ControlPanel* panel = window->controlPanel();
+        ASSERT_NE(panel, nullptr);
+        ASSERT_TRUE(turnEventLoopUntil([&] { return inPhase.load(); }));
+        EXPECT_EQ(panel->caption(), "Analyzing Databases ...");
+        EXPECT_EQ(panel->findObject(0, "T1"), 0);
+
+        // The panel refuses to close while the run goes on.
+        EXPECT_FALSE(panel->close());
+        EXPECT_TRUE(panel->isVisible());
+        EXPECT_EQ(prompts->shown, std::vector<QString>{kPanelRefused});
+
+        panel->button(ControlPanel::Button::Pause)->click();
+        window->refreshCommands();
+        EXPECT_EQ(window->windowTitle(), "Paused - Zentab");
+        EXPECT_TRUE(panel->button(ControlPanel::Button::Resume)->isEnabled());
+        EXPECT_FALSE(panel->button(ControlPanel::Button::Pause)->isEnabled());
+        EXPECT_FALSE(panel->button(ControlPanel::Button::Skip)->isEnabled());
+        EXPECT_TRUE(window->resumeAction()->isEnabled());
+        EXPECT_FALSE(window->pauseAction()->isEnabled());
+
+        prompts->yesNoAnswers = {true};
+        panel->button(ControlPanel::Button::Stop)->click();
+        ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
+
+        EXPECT_EQ(prompts->shown, (std::vector<QString>{kPanelRefused, kStopQuestion}));
+        EXPECT_EQ(lastBlock(window->reportView()), "Zentab Stopped ...");
+        EXPECT_TRUE(session.report.text().ends_with("\r\n\r\nZentab Stopped ..."));
+        EXPECT_EQ(window->windowTitle(), "Ready - Zentab");
+        EXPECT_EQ(session.lastOutcome, RunOutcome::Stopped);
+        window->refreshCommands();
+        for (QAction* action : {window->skipAction(), window->resumeAction(), window->pauseAction(),
+                                window->stopAction()}) {
+            EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+        }
+        // After the run the panel may close.
+        EXPECT_TRUE(panel->close());
+    }
+}
+
+TEST_F(WindowRun, ClosingDuringARunAsksThenStopsTheWorkerAndCloses) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        auto window = newWindow();
+        pollUntilStopped(*window);
+        ASSERT_TRUE(window->startRun());
+        ASSERT_TRUE(turnEventLoopUntil([&] { return inPhase.load(); }));
+        if (round % 2 == 1) {
+            window->driver().pause();
+        }
+
+        prompts->yesNoAnswers = {false};
+        EXPECT_FALSE(window->close());
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->session().control.running);
+
+        prompts->yesNoAnswers = {true};
+        window->close();
+        ASSERT_TRUE(turnEventLoopUntil([&] { return !window->isVisible(); }));
+        EXPECT_FALSE(window->driver().workerActive());
+        EXPECT_EQ(prompts->shown, (std::vector<QString>{kStopQuestion, kStopQuestion}));
+        EXPECT_EQ(lastBlock(window->reportView()), "Zentab Stopped ...");
+    }
+}
+
+TEST_F(WindowRun, DestroyingTheWindowDuringARunLeavesNoWorker) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        auto window = newWindow();
+        pollUntilStopped(*window);
+        ASSERT_TRUE(window->startRun());
+        if (round % 2 == 1) {
+            ASSERT_TRUE(turnEventLoopUntil([&] { return inPhase.load(); }));
+            window->driver().pause();
+        }
+        window.reset(); // returns only once the worker has ended
+        EXPECT_EQ(phasesLeft.load(), phasesEntered.load());
+    }
+}
+
+TEST_F(WindowRun, AutomaticRunToAFileEndsTheProgramOnceTheWorkerHasEnded) {
+    auto window = newWindow();
+    Session& session = window->session();
+    session.autoStartPath = dir.file("nightly.zcf");
+    session.settings.b_OnlyToFile = true;
+    session.settings.s_AutoSaveFile = dir.file("report.txt");
+    session.phases.tableList = [](Session& s) {
+        s.writer.append("\r\nthe table list", ReportColour::Text, false, true);
+    };
+    ASSERT_TRUE(window->startRun());
+
+    // The program's event loop: ending the program leaves it with the status.
+    QTimer::singleShot(30000, window.get(), [] { QCoreApplication::exit(99); }); // a hang
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+
+    EXPECT_FALSE(window->driver().workerActive());
+    EXPECT_TRUE(prompts->shown.empty());
+    EXPECT_FALSE(session.side1 || session.side2);
+    EXPECT_EQ(readFile(dir.file("report.txt")),
+              "< DATABASE 1:  one.zsn\r\n> DATABASE 2:  two.zsn\r\nthe table list"
+              "\r\n\r\n--- End of Zentab --- Elapsed Time: 00:00:00 ---");
+}
+
+} // namespace
+} // namespace zentab::test

@@ -1,0 +1,62 @@
+#pragma once
+// Helpers of the window tests: answers for the program's questions, and a bounded wait that
+// keeps the event loop turning (the worker's calls into the window need it).
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <QTest>
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "ui/qt_host.h"
+
+// Readable QStrings in GoogleTest's messages (found by argument-dependent lookup).
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace zentab::test {
+
+// Answers questions from a script (Yes when the script is empty) and records every text shown.
+class ScriptedPrompts : public Prompts {
+public:
+    void message(QWidget*, const QString& text) override { shown.push_back(text); }
+    bool yesNo(QWidget*, const QString& text) override {
+        shown.push_back(text);
+        if (yesNoAnswers.empty()) {
+            return true;
+        }
+        bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    Answer yesNoCancel(QWidget*, const QString& text) override {
+        shown.push_back(text);
+        return Answer::Yes;
+    }
+    std::optional<QString> chooseFile(QWidget*, const FileRequest&) override {
+        return std::nullopt;
+    }
+
+    std::vector<QString> shown;
+    std::deque<bool> yesNoAnswers;
+};
+
+// Turns the event loop until `done` holds; false after a generous bound (a hang, not a speed
+// limit).
+template <typename Done> bool turnEventLoopUntil(Done done) {
+    QDeadlineTimer deadline(30000);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+} // namespace zentab::test

@@ -1,0 +1,201 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include <chrono>
+#include <thread>
+
+#include "ui/control_panel.h"
+#include "ui/report_view.h"
+
+namespace zentab {
+
+namespace {
+
+QString paneText(int number, bool defined, const std::unique_ptr<DatabaseSource>& side) {
+    QString text = QString("Database %1:    ").arg(number);
+    if (!defined || !side || side->notUsable) {
+        return text + "Not available";
+    }
+    return text + fromReportText(side->displayName);
+}
+
+QString paneStyle(Rgb colour) {
+    const QColor qcolour(static_cast<int>(redOf(colour)), static_cast<int>(greenOf(colour)),
+                         static_cast<int>(blueOf(colour)));
+    return QString("QLabel { background: white; color: %1; padding: 0px 4px; }")
+        .arg(qcolour.name());
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), session_(host_), driver_(session_) {
+    view_ = new ReportView(session_.preferences.font, this);
+    setCentralWidget(view_);
+
+    host_.setWindow(this);
+    host_.setReportView(view_);
+    host_.setPanelFactory([this] { return newControlPanel(); });
+    host_.setRunEndedHandler([this] { QTimer::singleShot(0, this, &MainWindow::tick); });
+    host_.setEndProgramHandler([this](int status) { exitWhenIdle_ = status; });
+
+    QMenu* actions = menuBar()->addMenu("&Action");
+    auto add = [this, actions](const char* text, const char* shortcut, const char* prompt,
+                               auto command) {
+        QAction* action = actions->addAction(text);
+        action->setShortcut(QKeySequence(shortcut));
+        action->setStatusTip(prompt);
+        connect(action, &QAction::triggered, this, [this, command] {
+            command();
+            refreshCommands();
+        });
+        return action;
+    };
+    skip_ = add("S&kip...", "Ctrl+K", "Stop processing current table and skip to next",
+                [this] { driver_.skip(); });
+    resume_ = add("&Resume...", "Ctrl+R", "Resume the paused run", [this] { driver_.resume(); });
+    pause_ = add("&Pause...", "Ctrl+P", "Pause the current run", [this] { driver_.pause(); });
+    stop_ = add("&Stop...", "Ctrl+T", "Stop the current run", [this] { driver_.stop(true); });
+
+    statusBar()->addWidget(new QLabel("Ready", this), 1);
+    side1Pane_ = new QLabel(this);
+    side2Pane_ = new QLabel(this);
+    statusBar()->addPermanentWidget(side1Pane_);
+    statusBar()->addPermanentWidget(side2Pane_);
+    refreshSidePanes();
+
+    resize(session_.preferences.window.width, session_.preferences.window.height);
+    session_.setMainCaption("Ready - Zentab");
+
+    timer_.setInterval(100);
+    connect(&timer_, &QTimer::timeout, this, &MainWindow::tick);
+    timer_.start();
+    refreshCommands();
+}
+
+MainWindow::~MainWindow() {
+    timer_.stop();
+    closeWhenIdle_ = false;
+    exitWhenIdle_.reset();
+    host_.detach();
+    session_.control.running = false;
+    // A call the worker posted before the detach still waits for this thread.
+    while (driver_.workerActive()) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    driver_.join();
+}
+
+void MainWindow::applyPreferences() {
+    session_.writer.setColours(session_.preferences.colours);
+    session_.writer.setFont(session_.preferences.font);
+    view_->applyFont();
+    refreshSidePanes();
+}
+
+bool MainWindow::setSide(int number, std::unique_ptr<DatabaseSource> side) {
+    if (driver_.workerActive() || (number != 1 && number != 2)) {
+        return false;
+    }
+    const bool defined = side != nullptr;
+    const bool snapshot = defined && side->b_IsSnapshot;
+    if (number == 1) {
+        session_.side1 = std::move(side);
+        session_.sideDefined1 = defined;
+        session_.settings.side1IsSnapshot = snapshot;
+    } else {
+        session_.side2 = std::move(side);
+        session_.sideDefined2 = defined;
+        session_.settings.side2IsSnapshot = snapshot;
+    }
+    // The lists read for the advanced options belonged to the old side.
+    for (bool& loaded : session_.listsLoaded) {
+        loaded = false;
+    }
+    session_.clearCommonLists();
+    refreshSidePanes();
+    return true;
+}
+
+bool MainWindow::startRun() {
+    const bool started = driver_.startRun();
+    refreshCommands();
+    return started;
+}
+
+void MainWindow::refreshCommands() {
+    const RunControl& control = session_.control;
+    pause_->setEnabled(control.canPause());
+    resume_->setEnabled(control.canResume());
+    skip_->setEnabled(control.canSkip());
+    stop_->setEnabled(control.canStop());
+    if (panel_) {
+        panel_->refreshButtons();
+    }
+}
+
+void MainWindow::refreshSidePanes() {
+    const ReportColours& colours = session_.writer.colours();
+    side1Pane_->setText(paneText(1, session_.sideDefined1, session_.side1));
+    side1Pane_->setStyleSheet(paneStyle(colours.database1));
+    side2Pane_->setText(paneText(2, session_.sideDefined2, session_.side2));
+    side2Pane_->setStyleSheet(paneStyle(colours.database2));
+}
+
+ControlPanel* MainWindow::newControlPanel() {
+    panel_ = std::make_unique<ControlPanel>(driver_, session_.control, this);
+    panel_->move(mapToGlobal(QPoint(width() - panel_->width() - 32, 64)));
+    return panel_.get();
+}
+
+void MainWindow::tick() {
+    refreshCommands();
+    if (driver_.workerActive() || (!closeWhenIdle_ && !exitWhenIdle_)) {
+        return;
+    }
+    driver_.join(); // the worker has left its body: this only reaps the thread
+    if (exitWhenIdle_) {
+        const int status = *exitWhenIdle_;
+        exitWhenIdle_.reset();
+        setSide(1, nullptr);
+        setSide(2, nullptr);
+        QCoreApplication::exit(status);
+        return;
+    }
+    closeWhenIdle_ = false;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (driver_.workerActive()) {
+        // Never wait for the worker here: its calls into this window need the event loop.
+        // Ask, request the stop, and close again once the worker has ended.
+        event->ignore();
+        if (closeWhenIdle_ || askingToClose_) {
+            return;
+        }
+        if (session_.control.running) {
+            askingToClose_ = true;
+            driver_.stop(true);
+            askingToClose_ = false;
+            if (session_.control.running) {
+                return; // the user wants the run to go on
+            }
+        }
+        closeWhenIdle_ = true;
+        return;
+    }
+    driver_.join();
+    if (panel_) {
+        panel_->hide();
+    }
+    event->accept();
+}
+
+} // namespace zentab

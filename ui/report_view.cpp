@@ -1,0 +1,92 @@
+#include "ui/report_view.h"
+
+#include <QFontDatabase>
+#include <QScrollBar>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <string>
+
+#include "settings/preferences.h"
+#include "ui/qt_host.h"
+
+namespace zentab {
+
+ReportView::ReportView(const ReportFont& font, QWidget* parent) : QTextEdit(parent), font_(font) {
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QTextEdit::NoWrap);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    applyFont();
+}
+
+void ReportView::applyFont() {
+    const QFont font = toQFont(font_);
+    setFont(font);
+    document()->setDefaultFont(font);
+}
+
+QFont ReportView::toQFont(const ReportFont& font) {
+    const QString face = QString::fromStdString(font.faceName);
+    QFont result;
+    if (!face.isEmpty() && QFontDatabase::hasFamily(face)) {
+        result = QFont(face);
+    } else {
+        // The report is laid out in fixed-width columns.
+        result = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
+    result.setStyleHint(QFont::TypeWriter);
+    result.setPointSizeF(font.height > 0 ? font.height / 20.0 : 8.5);
+    return result;
+}
+
+void ReportView::appendPiece(std::string_view text, Rgb colour, bool underline) {
+    std::string converted;
+    converted.reserve(text.size());
+    std::size_t i = 0;
+    if (pendingCr_ && !text.empty() && text.front() == '\n') {
+        i = 1;
+    }
+    if (!text.empty()) {
+        pendingCr_ = false;
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r') {
+            converted.push_back(c);
+            continue;
+        }
+        converted.push_back('\n');
+        if (i + 1 == text.size()) {
+            pendingCr_ = true;
+        } else if (text[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    if (converted.empty()) {
+        return;
+    }
+
+    QTextCharFormat format;
+    format.setForeground(QColor(static_cast<int>(redOf(colour)), static_cast<int>(greenOf(colour)),
+                                static_cast<int>(blueOf(colour))));
+    format.setFontUnderline(underline);
+
+    // Follow the report as it grows unless the user has scrolled up to read.
+    QScrollBar* bar = verticalScrollBar();
+    const bool follow = bar->value() == bar->maximum();
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(fromReportText(converted), format);
+    if (follow) {
+        bar->setValue(bar->maximum());
+    }
+}
+
+void ReportView::clearReport() {
+    clear();
+    pendingCr_ = false;
+    applyFont();
+}
+
+} // namespace zentab
