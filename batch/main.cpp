@@ -113,6 +113,7 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
     } else {
         side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special);
     }
+    side->owner = &session;
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
     (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
         !snapshot.empty();

@@ -16,6 +16,7 @@
 namespace zentab {
 
 class RunHost;
+class Session;
 
 // Supplies the input connect string of an interactive connection (the front end's own
 // data-source dialog); nullopt when the user cancelled.
@@ -78,6 +79,14 @@ public:
     void DescribeResultColumns(OdbcStatement& statement, std::vector<ResultColumn>& columns);
     void FreeStatement(OdbcStatement& statement);
 
+    // Object lists: each replaces the side's list of its kind with the objects read on-line or
+    // from the snapshot reader's current position, and returns how many were read. The names go
+    // to nameInDb1 when isDatabase1, else to nameInDb2. fromUserInterface is true on the window
+    // thread (no stop check); on the worker a stop request ends the run from inside the list.
+    int ListTables(bool fromUserInterface, bool isDatabase1);
+    int ListViews(bool fromUserInterface, bool isDatabase1);
+    int ListProcedures(bool fromUserInterface, bool isDatabase1);
+
     // Fields, named as elsewhere in the program.
     std::string specialCharacters;
     std::string s_SnapshotFile;
@@ -102,6 +111,10 @@ public:
     ObjectList tables;
     ObjectList views;
     ObjectList procedures;
+    // The session this side belongs to, set by whoever attaches the side to one: the list
+    // retrieval polls its stop flag and raises its longest-name lengths. Null for a side used
+    // outside a session.
+    Session* owner = nullptr;
 
     OdbcConnection& connection() { return connection_; }
 
@@ -118,6 +131,12 @@ private:
     void dropUnlistedOwner();
     void listNames(bool catalogs);
     void markNotConnected();
+    int listObjects(ObjectKind kind, bool fromUserInterface, bool isDatabase1);
+    int listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface, bool isDatabase1);
+    int listFromSnapshot(ObjectKind kind, ObjectList& list, bool fromUserInterface,
+                         bool isDatabase1);
+    void addListed(ObjectKind kind, ObjectList& list, std::string name, bool fromUserInterface,
+                   bool isDatabase1);
 
     RunHost& host_;
     OdbcEnvironment environment_;

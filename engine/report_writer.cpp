@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "db/snapshot_file.h"
 #include "engine/run_host.h"
 #include "settings/compare_settings.h"
 #include "settings/preferences.h"
@@ -16,6 +17,7 @@ namespace zentab {
 namespace {
 
 constexpr std::size_t kLineBufferSize = 5000;
+constexpr std::size_t kMaxSystemText = 255;
 
 const char* const kReportFilter = "RTF Format (*.rtf) | *.rtf|Text Format (*.txt) | *.txt||";
 const char* const kCsvFilter = "CSV Files (*.csv) | *.csv|All Files (*.*) | *.*||";
@@ -139,6 +141,9 @@ void ReportWriter::resetReport() {
 }
 
 bool ReportWriter::openOutputFile() {
+    if (settings_.b_SnapshotOnly) {
+        return openSnapshotFile();
+    }
     const std::string path = settings_.s_AutoSaveFile;
     if (!outputFile_.create(path)) {
         host_.showMessage("Could not open file " + path + ": \n\n" +
@@ -148,6 +153,21 @@ bool ReportWriter::openOutputFile() {
         return false;
     }
     // The whole report goes to the file, so there is nothing left to autosave.
+    settings_.b_AutoSave = false;
+    return true;
+}
+
+bool ReportWriter::openSnapshotFile() {
+    const std::string path = settings_.s_SnapshotFile;
+    std::string error;
+    snapshotWriter_ = SnapshotFile::createForWriting(path, error);
+    if (!snapshotWriter_) {
+        host_.showMessage("Could not open file " + path + ": \n\n" +
+                          error.substr(0, kMaxSystemText));
+        settings_.b_OnlyToFile = false;
+        return false;
+    }
+    snapshotWriter_->PutRecord(snapshot::kVersion);
     settings_.b_AutoSave = false;
     return true;
 }
@@ -169,6 +189,11 @@ bool ReportWriter::writeLineToOutputFile(std::string_view text) {
 
 void ReportWriter::closeOutputFile() {
     outputFile_.close();
+    if (snapshotWriter_) {
+        // A write error has nowhere left to go: the run is over.
+        snapshotWriter_->close();
+        snapshotWriter_.reset();
+    }
     reportSaved = true;
 }
 

@@ -4,6 +4,7 @@
 // output file, autosave); window thread for the commands and their error lines.
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@ namespace zentab {
 struct CompareSettings;
 struct ReportFont;
 class RunHost;
+class SnapshotFile;
 
 class ReportWriter {
 public:
@@ -38,14 +40,19 @@ public:
     void resetReport();
 
     // Creates s_AutoSaveFile for "report only to a file"; on success autosave is switched off,
-    // on failure the user is told and b_OnlyToFile is switched off.
+    // on failure the user is told and b_OnlyToFile is switched off. In a snapshot run
+    // (b_SnapshotOnly) it creates s_SnapshotFile instead, with its record writer holding the
+    // version record; a failure then also means the run cannot go on.
     bool openOutputFile();
     // False when no output file is open or the write failed; a failure closes the file and
     // switches b_OnlyToFile off, so the piece belongs on screen.
     bool writeLineToOutputFile(std::string_view text);
-    // End or stop of a run: closes the output file and marks the report saved.
+    // End or stop of a run: closes the output file (flushing the snapshot writer) and marks the
+    // report saved.
     void closeOutputFile();
     bool outputFileOpen() const { return outputFile_.isOpen(); }
+    // The record writer of a snapshot run's file while it is open; nullptr otherwise.
+    SnapshotFile* snapshotWriter() { return snapshotWriter_.get(); }
 
     // Writes the whole report to s_AutoSaveFile: created by the first autosave of a run,
     // appended to by the later ones (clear autoSaveCreated when the run ends). Failures become
@@ -81,6 +88,7 @@ private:
     // Writes `text` line by line through the 5000-byte line buffer, stepping the "Saving..."
     // window once a line. The file receives the text unchanged.
     WriteResult writeLines(ReportFile& file, std::string_view text);
+    bool openSnapshotFile();
     bool saveAsRtf(const std::string& path);
     bool saveAsText(const std::string& path);
     void appendFileError(const std::string& line);
@@ -92,6 +100,7 @@ private:
     std::string fontFace_ = "Courier New";
     int fontHeight_ = 170; // twips
     ReportFile outputFile_;
+    std::unique_ptr<SnapshotFile> snapshotWriter_;
     bool findFromTop_ = true;
 };
 

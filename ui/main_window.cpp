@@ -105,6 +105,9 @@ bool MainWindow::setSide(int number, std::unique_ptr<DatabaseSource> side) {
     }
     const bool defined = side != nullptr;
     const bool snapshot = defined && side->b_IsSnapshot;
+    if (defined) {
+        side->owner = &session_;
+    }
     if (number == 1) {
         session_.side1 = std::move(side);
         session_.sideDefined1 = defined;

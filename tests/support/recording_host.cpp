@@ -4,6 +4,9 @@ namespace zentab::test {
 
 void RecordingHost::record(std::string line) {
     calls_.push_back(std::move(line));
+    if (hook_) {
+        hook_(calls_.back());
+    }
 }
 
 void RecordingHost::setMainCaption(const std::string& caption) {

@@ -3,6 +3,7 @@
 // script. Safe to call from the worker and the test thread at once.
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,6 +41,10 @@ public:
     void answerYesNoCancel(Answer answer);
     void answerFile(std::optional<std::string> path);
 
+    // Called with each recorded line, under the host's lock (so it must not call the host):
+    // lets a test act at an exact point of a run, e.g. request a stop. Set it before the run.
+    void onCall(std::function<void(const std::string&)> hook) { hook_ = std::move(hook); }
+
     std::vector<std::string> calls() const;
     std::vector<std::string> messages() const; // texts of message boxes and questions
     std::vector<std::string> mainCaptions() const;
@@ -62,6 +67,7 @@ private:
     std::deque<Answer> yesNoCancel_;
     std::deque<std::optional<std::string>> files_;
     std::optional<int> endedWith_;
+    std::function<void(const std::string&)> hook_;
     int runsEnded_ = 0;
 };
 

@@ -14,6 +14,23 @@ void writeEmptySnapshot(const std::string& path) {
     ASSERT_TRUE(file->close());
 }
 
+void writeSnapshot(const std::string& path, const std::vector<SnapshotSection>& sections) {
+    std::string error;
+    auto file = SnapshotFile::createForWriting(path, error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file->PutRecord(snapshot::kVersion));
+    for (const SnapshotSection& section : sections) {
+        ASSERT_TRUE(file->PutRecord(section.marker));
+        for (const std::string& record : section.records) {
+            ASSERT_TRUE(file->PutRecord(record));
+        }
+        if (!section.open) {
+            ASSERT_TRUE(file->PutRecord(snapshot::kEndMarker));
+        }
+    }
+    ASSERT_TRUE(file->close());
+}
+
 RunFixture::RunFixture() {
     writeEmptySnapshot(dir.file("one.zsn"));
     writeEmptySnapshot(dir.file("two.zsn"));
@@ -21,6 +38,7 @@ RunFixture::RunFixture() {
                                                        session.preferences.specialCharacters);
     session.side2 = DatabaseSource::ConnectInteractive(host, true, dir.file("two.zsn"), nullptr,
                                                        session.preferences.specialCharacters);
+    session.side1->owner = session.side2->owner = &session;
     session.sideDefined1 = session.sideDefined2 = true;
     driver = std::make_unique<RunDriver>(session);
     driver->setClock([] { return std::time_t{1000}; });
@@ -36,6 +54,43 @@ void RunFixture::waitForEnd(std::chrono::seconds limit) {
     ASSERT_TRUE(waitUntil([this] { return !driver->workerActive(); }, limit))
         << "the worker did not end";
     driver->join();
+}
+
+} // namespace zentab::test
+
+namespace zentab::test {
+
+void RunFixture::useSide(int number, std::unique_ptr<DatabaseSource> side) {
+    side->owner = &session;
+    (number == 1 ? session.side1 : session.side2) = std::move(side);
+    (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
+}
+
+std::unique_ptr<DatabaseSource> RunFixture::connectSide(const std::string& connectString,
+                                                        const std::string& owner) {
+    auto side = DatabaseSource::ConnectStored(host, connectString, owner, "0",
+                                              session.preferences.specialCharacters);
+    if (side->notUsable) {
+        ADD_FAILURE() << "cannot connect to " << connectString << ": "
+                      << testing::PrintToString(host.messages());
+        return side;
+    }
+    if (owner.empty()) {
+        side->SelectOwner("", false); // not even the user's own schema
+    } else if (side->s_DatabaseUser != owner) {
+        ADD_FAILURE() << "the side is not qualified by \"" << owner << "\" but by \""
+                      << side->s_DatabaseUser << "\"";
+    }
+    return side;
+}
+
+std::unique_ptr<DatabaseSource> RunFixture::snapshotSide(const std::string& path) {
+    auto side = DatabaseSource::ConnectInteractive(host, true, path, nullptr,
+                                                   session.preferences.specialCharacters);
+    if (side->notUsable) {
+        ADD_FAILURE() << "cannot open " << path;
+    }
+    return side;
 }
 
 } // namespace zentab::test

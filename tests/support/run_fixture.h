@@ -5,7 +5,9 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,12 +21,29 @@ namespace zentab::test {
 // Writes a snapshot file holding the version record only.
 void writeEmptySnapshot(const std::string& path);
 
+// One section of a snapshot file: its marker, its records, and the end marker unless `open`.
+struct SnapshotSection {
+    std::string_view marker;
+    std::vector<std::string> records;
+    bool open = false;
+};
+// Writes the version record and the sections in the order given.
+void writeSnapshot(const std::string& path, const std::vector<SnapshotSection>& sections);
+
 class RunFixture : public ::testing::Test {
 protected:
     RunFixture();
 
     // Every phase off, so that a test switches on only what it looks at.
     void allPhasesOff();
+    // Replaces side 1 or 2 of the session with `side`, attached to the session.
+    void useSide(int number, std::unique_ptr<DatabaseSource> side);
+    // An on-line side from a stored connect string, qualified by schema `owner` or by nothing;
+    // attached to nothing yet. A side that cannot be used fails the test.
+    std::unique_ptr<DatabaseSource> connectSide(const std::string& connectString,
+                                                const std::string& owner = "");
+    // A snapshot side reading `path`.
+    std::unique_ptr<DatabaseSource> snapshotSide(const std::string& path);
     // Waits (bounded) until the worker has ended; fails the test when it does not.
     void waitForEnd(std::chrono::seconds limit = std::chrono::seconds(30));
     // Waits (bounded) until `condition` holds.

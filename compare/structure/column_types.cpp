@@ -1,0 +1,98 @@
+#include "compare/structure/column_types.h"
+
+#include <array>
+#include <cstdint>
+
+#include "settings/compare_settings.h"
+
+namespace zentab {
+
+namespace {
+
+using Width = SqlTypeInfo::Width;
+
+// Codes as ODBC 2 reports them (the environment is allocated for ODBC 2 behaviour, so dates,
+// times and timestamps arrive as 9, 10 and 11).
+constexpr std::array<SqlTypeInfo, 22> kTypes{{
+    {-10, "WLONG VARCHAR", Width::Unchanged, 0, false},
+    {-9, "WVARCHAR", Width::Unchanged, 0, true},
+    {-8, "WCHAR", Width::Unchanged, 0, true},
+    {-7, "BIT", Width::AtLeast, 1, true},
+    {-6, "TINYINT", Width::AtLeast, 4, true},
+    {-5, "BIGINT", Width::AtLeast, 20, true},
+    {-4, "LONG VARBINARY", Width::Doubled, 0, false},
+    {-3, "VARBINARY", Width::Doubled, 0, false},
+    {-2, "BINARY", Width::Doubled, 0, false},
+    {-1, "LONG VARCHAR", Width::Unchanged, 0, false},
+    {1, "CHAR", Width::Unchanged, 0, true},
+    {2, "NUMERIC", Width::AtLeastSizePlus2, 0, true},
+    {3, "DECIMAL", Width::AtLeastSizePlus2, 0, true},
+    {4, "INTEGER", Width::AtLeast, 11, true},
+    {5, "SMALLINT", Width::AtLeast, 6, true},
+    {6, "FLOAT", Width::AtLeast, 22, true},
+    {7, "REAL", Width::AtLeast, 13, true},
+    {8, "DOUBLE", Width::AtLeast, 22, true},
+    {9, "DATE", Width::AtLeast, 10, true},
+    {10, "TIME", Width::AtLeast, 12, true},
+    {11, "TIMESTAMP", Width::AtLeast, 22, true},
+    {12, "VARCHAR", Width::Unchanged, 0, true},
+}};
+
+constexpr SqlTypeInfo kUnknown{0, "UNKNOWN", Width::Unchanged, 0, false};
+
+constexpr long kLargestShownSize = 999999;
+
+} // namespace
+
+const SqlTypeInfo& sqlTypeInfo(int code) {
+    for (const SqlTypeInfo& type : kTypes) {
+        if (type.code == code) {
+            return type;
+        }
+    }
+    return kUnknown;
+}
+
+int columnDisplayWidth(int code, long bufferLength, long columnSize) {
+    const SqlTypeInfo& type = sqlTypeInfo(code);
+    auto width = static_cast<std::int16_t>(bufferLength);
+    switch (type.width) {
+    case Width::Unchanged:
+        break;
+    case Width::AtLeast:
+        if (width < type.minimum) {
+            width = static_cast<std::int16_t>(type.minimum);
+        }
+        break;
+    case Width::AtLeastSizePlus2:
+        if (width < columnSize + 2) {
+            width = static_cast<std::int16_t>(columnSize + 2);
+        }
+        break;
+    case Width::Doubled:
+        width = static_cast<std::int16_t>(width * 2);
+        break;
+    }
+    return width;
+}
+
+std::string columnTypeDescription(const CompareSettings& settings, int nullable,
+                                  std::string_view driverTypeName, int code, long columnSize) {
+    std::string description;
+    if (nullable == 0) {
+        description = "NOT NULL ";
+    } else if (nullable == 1) {
+        description = "    NULL ";
+    }
+    if (settings.b_DataType == 0 && !driverTypeName.empty()) {
+        description += driverTypeName;
+    } else {
+        description += standardTypeName(code);
+    }
+    if (!settings.b_IgnoreColLen && columnSize >= 1 && columnSize <= kLargestShownSize) {
+        description += "(" + std::to_string(columnSize) + ")";
+    }
+    return description;
+}
+
+} // namespace zentab

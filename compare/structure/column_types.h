@@ -1,0 +1,45 @@
+#pragma once
+// The ODBC SQL type codes the program knows: standard name, display width and whether a column
+// of the type can order the rows of the data comparison. The one place that maps type codes to
+// names. Also the type description of a column that the column comparison compares. Any thread.
+
+#include <string>
+#include <string_view>
+
+namespace zentab {
+
+struct CompareSettings;
+
+struct SqlTypeInfo {
+    enum class Width {
+        Unchanged,        // the buffer length as it is
+        AtLeast,          // at least `minimum`
+        AtLeastSizePlus2, // at least the column size plus sign and decimal point
+        Doubled,          // two hexadecimal digits per byte
+    };
+
+    int code;
+    std::string_view name;
+    Width width;
+    int minimum;
+    bool orderable;
+};
+
+// The row of `code`; every code outside the table (0, 91 to 93, driver-specific codes) gives the
+// "UNKNOWN" row.
+const SqlTypeInfo& sqlTypeInfo(int code);
+inline std::string_view standardTypeName(int code) {
+    return sqlTypeInfo(code).name;
+}
+
+// Characters needed to show a value of the column, from the driver's BUFFER_LENGTH and
+// COLUMN_SIZE. Worked in 16 bits, as the width has always been kept.
+int columnDisplayWidth(int code, long bufferLength, long columnSize);
+
+// The text compared between the two sides: "NOT NULL " or "    NULL " by NULLABLE (nothing when
+// unknown), the type name (the data source's own unless b_DataType asks for the standard one, or
+// the source gave none), and "(size)" for a COLUMN_SIZE of 1 to 999999 unless b_IgnoreColLen.
+std::string columnTypeDescription(const CompareSettings& settings, int nullable,
+                                  std::string_view driverTypeName, int code, long columnSize);
+
+} // namespace zentab
