@@ -8,9 +8,15 @@ PhaseTable standardPhases() {
     PhaseTable phases;
     phases.tableList = compareTableList;
     phases.tableStructure = compareTableColumns;
+    phases.indexes = compareIndexes;
+    phases.tableData = compareTableData;
+    phases.tableSummary = tableSummary;
     phases.viewList = compareViewList;
     phases.viewStructure = compareViewColumns;
+    phases.viewData = compareViewData;
+    phases.viewSummary = viewSummary;
     phases.procList = compareProcedureList;
+    phases.procSummary = procedureSummary;
     return phases;
 }
 

@@ -14,4 +14,16 @@ void compareProcedureList(Session& session);
 void compareTableColumns(Session& session);
 void compareViewColumns(Session& session);
 
+// Rows of common tables and views.
+void compareTableData(Session& session);
+void compareViewData(Session& session);
+
+// Indexes of common tables.
+void compareIndexes(Session& session);
+
+// Executive summary: one table per kind of object, printed after that kind's phases.
+void tableSummary(Session& session);
+void viewSummary(Session& session);
+void procedureSummary(Session& session);
+
 } // namespace zentab

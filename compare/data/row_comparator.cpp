@@ -1,0 +1,251 @@
+#include "compare/data/row_comparator.h"
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+
+#include "engine/report_writer.h"
+#include "settings/compare_settings.h"
+
+namespace zentab {
+
+namespace {
+
+constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
+
+// Upper-cased text that holds one of these (or a blank) is no number.
+constexpr std::string_view kNotNumeric = "~!@#$%^&*()_+=|\\]}[{POIUYTREWQASDFGHJKL;:/?,<>MNBVCXZ ";
+
+constexpr std::array<bool, 256> notNumericTable() {
+    std::array<bool, 256> table{};
+    for (char c : kNotNumeric) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    // Lower-case letters are letters once upper-cased.
+    for (char c = 'a'; c <= 'z'; ++c) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}
+
+constexpr std::array<bool, 256> kNotNumericTable = notNumericTable();
+
+// Splits off the text before the next separator; without one the whole rest is the field.
+std::string_view takeField(std::string_view& rest) {
+    const std::size_t at = rest.find(kRowSeparator);
+    std::string_view field = rest.substr(0, at);
+    rest =
+        at == std::string_view::npos ? std::string_view() : rest.substr(at + kRowSeparator.size());
+    return field;
+}
+
+} // namespace
+
+RowCompareOptions RowCompareOptions::from(const CompareSettings& settings, int orderByLimit1,
+                                          int orderByLimit2) {
+    RowCompareOptions options;
+    options.ignoreCase = settings.b_IgnoreDatCase;
+    options.ignoreLeading = settings.b_IgnoreDatLead;
+    options.ignoreTrailing = settings.b_IgnoreDatTrail;
+    options.compareByValue = settings.b_CompDatValue;
+    options.ignoreSeconds = settings.b_IgnoreDatSecs;
+    options.ignoreFraction = settings.b_IgnoreDatFrac;
+    options.orderByLimit1 = orderByLimit1;
+    options.orderByLimit2 = orderByLimit2;
+    return options;
+}
+
+RowComparator::RowComparator(const RowCompareOptions& options, ReportWriter* writer)
+    : options_(options), writer_(writer) {}
+
+int RowComparator::compare(std::string_view row1, std::string_view row2) {
+    return compareRows(row1, row2, true);
+}
+
+int RowComparator::compareQuietly(std::string_view row1, std::string_view row2) {
+    return compareRows(row1, row2, false);
+}
+
+std::string_view RowComparator::trimmedField(std::string_view field) const {
+    if (options_.ignoreLeading) {
+        const std::size_t first = field.find_first_not_of(kWhiteSpace);
+        field.remove_prefix(first == std::string_view::npos ? field.size() : first);
+    }
+    if (options_.ignoreTrailing) {
+        const std::size_t last = field.find_last_not_of(kWhiteSpace);
+        field = field.substr(0, last == std::string_view::npos ? 0 : last + 1);
+    }
+    if ((options_.ignoreSeconds || options_.ignoreFraction) && looksLikeTimestamp(field)) {
+        field = field.substr(0, options_.ignoreSeconds ? 16 : 19);
+    }
+    return field;
+}
+
+// Every field is split off and trimmed alike, the last one included, so that the blank
+// options treat a field the same wherever it stands in the row.
+int RowComparator::compareRows(std::string_view row1, std::string_view row2, bool warn) {
+    if (options_.ignoreCase) {
+        upperCaseInto(row1, upperRow1_);
+        upperCaseInto(row2, upperRow2_);
+        row1 = upperRow1_;
+        row2 = upperRow2_;
+    }
+    if (row1 == row2) {
+        return 0;
+    }
+    for (int counter = 1;; ++counter) {
+        const std::size_t at = row1.find(kRowSeparator);
+        if (at == std::string_view::npos) {
+            break;
+        }
+        const std::string_view field1 = trimmedField(row1.substr(0, at));
+        row1.remove_prefix(at + kRowSeparator.size());
+        const std::string_view field2 = trimmedField(takeField(row2));
+        if (field1 == field2) {
+            continue;
+        }
+        const bool numeric1 = isNumericLooking(field1);
+        const bool numeric2 = isNumericLooking(field2);
+        double value1 = 0;
+        double value2 = 0;
+        if (numeric1 && numeric2) {
+            value1 = numericValue(field1);
+            value2 = numericValue(field2);
+            if (options_.compareByValue && value1 == value2) {
+                continue;
+            }
+        }
+        if (warn && (counter > options_.orderByLimit1 || counter > options_.orderByLimit2)) {
+            warnPastOrderByLimit();
+        }
+        if (!numeric1 || !numeric2) {
+            return field1 < field2 ? -1 : 1;
+        }
+        return value1 > value2 ? 1 : -1;
+    }
+    return compareLastField(trimmedField(row1), trimmedField(row2));
+}
+
+int RowComparator::compareLastField(std::string_view field1, std::string_view field2) {
+    if (field1 == field2) {
+        return 0;
+    }
+    upperCaseInto(field1, upperField1_);
+    upperCaseInto(field2, upperField2_);
+    const std::string_view upper1 = upperField1_;
+    const std::string_view upper2 = upperField2_;
+    if (options_.compareByValue && isNumericLooking(upper1) && isNumericLooking(upper2)) {
+        const double value1 = numericValue(upper1);
+        const double value2 = numericValue(upper2);
+        if (value1 == value2) {
+            return 0;
+        }
+        return value1 > value2 ? 1 : -1;
+    }
+    return upper1 > upper2 ? 1 : -1;
+}
+
+void RowComparator::warnPastOrderByLimit() {
+    if (writer_ == nullptr) {
+        return;
+    }
+    writer_->append("\r\n\r\nWARNING: The first difference was found past the Maximum ORDER BY "
+                    "expression limits of your ODBC driver and/or your database.\r\n",
+                    ReportColour::Error, false, true);
+    writer_->append("This ONLY means that even though you are seeing the above line, it may not "
+                    "really be different\r\n\r\n",
+                    ReportColour::Error, false, true);
+}
+
+void toCsv(std::string_view row, std::string& csv) {
+    csv.clear();
+    if (row.empty()) {
+        return;
+    }
+    csv.push_back('"');
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (row[i] == '"') {
+            csv.append("\"\"");
+        } else if (row.compare(i, kRowSeparator.size(), kRowSeparator) == 0) {
+            csv.append("\",\"");
+            i += kRowSeparator.size() - 1;
+        } else {
+            csv.push_back(row[i]);
+        }
+    }
+    csv.push_back('"');
+}
+
+bool looksLikeTimestamp(std::string_view field) {
+    return field.size() > 16 && field.find('-') == 4 && field[7] == '-' && field.find(' ') == 10 &&
+           field.find(':') == 13 && field[16] == ':';
+}
+
+bool isNumericLooking(std::string_view field) {
+    for (char c : field) {
+        if (kNotNumericTable[static_cast<unsigned char>(c)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double numericValue(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(kWhiteSpace);
+    if (first == std::string_view::npos) {
+        return 0;
+    }
+    field.remove_prefix(first);
+    if (!field.empty() && field.front() == '+') {
+        field.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(field.data(), field.data() + field.size(), value, std::chars_format::fixed);
+    if (error == std::errc::result_out_of_range) {
+        // Hundreds of digits: rare enough to take the C library's answer (infinity or zero).
+        const std::string copy(field.data(), static_cast<std::size_t>(end - field.data()));
+        return std::strtod(copy.c_str(), nullptr);
+    }
+    return error == std::errc() ? value : 0;
+}
+
+void upperCaseInto(std::string_view text, std::string& out) {
+    out.clear();
+    std::mbstate_t state{};
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A')
+                                                     : static_cast<char>(byte));
+            ++i;
+            continue;
+        }
+        wchar_t wide = 0;
+        const std::size_t used = std::mbrtowc(&wide, text.data() + i, text.size() - i, &state);
+        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2) ||
+            used == 0) {
+            // Not a character of this code page: the byte stays as it is.
+            state = std::mbstate_t{};
+            out.push_back(static_cast<char>(byte));
+            ++i;
+            continue;
+        }
+        char encoded[MB_LEN_MAX];
+        std::mbstate_t outState{};
+        const std::size_t written = std::wcrtomb(
+            encoded, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &outState);
+        if (written == static_cast<std::size_t>(-1)) {
+            out.append(text.data() + i, used);
+        } else {
+            out.append(encoded, written);
+        }
+        i += used;
+    }
+}
+
+} // namespace zentab

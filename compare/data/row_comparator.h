@@ -1,0 +1,74 @@
+#pragma once
+// Orders and matches the row texts of two result sets under the data options of a run, and
+// turns a row text into its CSV form. One comparator per comparison, used by the thread that
+// runs it.
+
+#include <string>
+#include <string_view>
+
+namespace zentab {
+
+struct CompareSettings;
+class ReportWriter;
+
+// Joins the values of one row text.
+inline constexpr std::string_view kRowSeparator = " \t ";
+
+struct RowCompareOptions {
+    bool ignoreCase = false;     // b_IgnoreDatCase
+    bool ignoreLeading = false;  // b_IgnoreDatLead
+    bool ignoreTrailing = false; // b_IgnoreDatTrail
+    bool compareByValue = true;  // b_CompDatValue
+    bool ignoreSeconds = false;  // b_IgnoreDatSecs
+    bool ignoreFraction = false; // b_IgnoreDatFrac
+    // Most ORDER BY columns each side's driver accepts: a difference in a later field may come
+    // from rows that the databases did not order.
+    int orderByLimit1 = 10000;
+    int orderByLimit2 = 10000;
+
+    static RowCompareOptions from(const CompareSettings& settings, int orderByLimit1,
+                                  int orderByLimit2);
+};
+
+class RowComparator {
+public:
+    // `writer` receives the warning about a difference past the ORDER BY limits; may be null.
+    explicit RowComparator(const RowCompareOptions& options, ReportWriter* writer = nullptr);
+
+    // -1 when row 1 comes first, 1 when row 2 does, 0 when they are equal under the options.
+    // May write the ORDER BY warning.
+    int compare(std::string_view row1, std::string_view row2);
+    // The same order without writing anything.
+    int compareQuietly(std::string_view row1, std::string_view row2);
+
+    const RowCompareOptions& options() const { return options_; }
+
+private:
+    int compareRows(std::string_view row1, std::string_view row2, bool warn);
+    int compareLastField(std::string_view field1, std::string_view field2);
+    std::string_view trimmedField(std::string_view field) const;
+    void warnPastOrderByLimit();
+
+    RowCompareOptions options_;
+    ReportWriter* writer_;
+    // Reused between calls, so that comparing rows allocates nothing once they have grown.
+    std::string upperRow1_;
+    std::string upperRow2_;
+    std::string upperField1_;
+    std::string upperField2_;
+};
+
+// The CSV form of a row text into `csv` (cleared first, capacity kept): quotes doubled, values
+// quoted and separated by commas; an empty row stays empty.
+void toCsv(std::string_view row, std::string& csv);
+
+// The field has the form of a timestamp: '-' at 4 and 7, ' ' at 10, ':' at 13 and 16.
+bool looksLikeTimestamp(std::string_view field);
+// Contains no letter, no blank and none of the punctuation that cannot be part of a number.
+bool isNumericLooking(std::string_view field);
+// The decimal value of the field's leading number; 0 when it has none.
+double numericValue(std::string_view field);
+// Upper-cases 8-bit text in the locale's code page into `out` (cleared first, capacity kept).
+void upperCaseInto(std::string_view text, std::string& out);
+
+} // namespace zentab

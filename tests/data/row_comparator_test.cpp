@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "compare/data/row_comparator.h"
+#include "engine/report_document.h"
+#include "engine/report_writer.h"
+#include "settings/compare_settings.h"
+#include "support/recording_host.h"
+
+namespace zentab {
+namespace {
+
+struct Options {
+    bool ignoreCase = false;
+    bool lead = false;
+    bool trail = false;
+    bool byValue = true;
+    bool seconds = false;
+    bool fraction = false;
+};
+
+RowCompareOptions optionsOf(const Options& o) {
+    RowCompareOptions options;
+    options.ignoreCase = o.ignoreCase;
+    options.ignoreLeading = o.lead;
+    options.ignoreTrailing = o.trail;
+    options.compareByValue = o.byValue;
+    options.ignoreSeconds = o.seconds;
+    options.ignoreFraction = o.fraction;
+    return options;
+}
+
+struct Case {
+    const char* what;
+    Options options;
+    std::string row1;
+    std::string row2;
+    int expected;
+    int reversed; // the result with the rows swapped
+};
+
+constexpr Options kDefault{};
+
+TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
+    const std::vector<Case> cases = {
+        {"identical rows", kDefault, "1 \t abc \t ", "1 \t abc \t ", 0, 0},
+        {"a NULL and an empty value read alike", kDefault, "1 \t  \t x", "1 \t  \t x", 0, 0},
+        {"text orders byte-wise", kDefault, "1 \t B \t x", "1 \t a \t x", -1, 1},
+        {"numbers order by value", kDefault, "9 \t x", "10 \t x", -1, 1},
+        {"negative numbers", kDefault, "-5 \t x", "3 \t x", -1, 1},
+        {"one and a half, one and two decimals, by value", kDefault, "1.5 \t x", "1.50 \t x", 0, 0},
+        {"the same as the last field", kDefault, "x \t 1.5", "x \t 1.50", 0, 0},
+        {"by representation both orders say row 1 first",
+         {false, false, false, false},
+         "1.5 \t x",
+         "1.50 \t x",
+         -1,
+         -1},
+        {"exponent notation is no number: byte-wise", kDefault, "1.5E0 \t x", "1.5 \t x", 1, -1},
+        {"exponent notation as the last field: upper-cased text", kDefault, "x \t 1.5e0",
+         "x \t 1.5", 1, -1},
+        {"a tab inside a value still looks numeric", kDefault, "1\t5 \t x", "1.0\t7 \t x", 0, 0},
+        {"letters differing in case", kDefault, "abc \t 1", "ABC \t 1", 1, -1},
+        {"ignoring case", {true}, "abc \t 1", "ABC \t 1", 0, 0},
+        {"the last field compares upper-cased text, row 1 first on a tie", kDefault, "1 \t abc",
+         "1 \t ABC", -1, -1},
+        {"blanks count without the options", kDefault, " a \t b", "a \t b", -1, 1},
+        {"leading blanks ignored", {false, true}, "  a \t \tb", "a \t b", 0, 0},
+        {"trailing blanks ignored", {false, false, true}, "a  \t b\t ", "a \t b", 0, 0},
+        {"a single field is trimmed as well", {false, true, true}, " a ", "a", 0, 0},
+        {"seconds ignored",
+         {false, false, false, true, true},
+         "2024-03-07 14:05:12 \t 1",
+         "2024-03-07 14:05:59 \t 1",
+         0,
+         0},
+        {"seconds ignored in the last field",
+         {false, false, false, true, true},
+         "1 \t 2024-03-07 14:05:12.5",
+         "1 \t 2024-03-07 14:05:59",
+         0,
+         0},
+        {"another minute still differs",
+         {false, false, false, true, true},
+         "2024-03-07 14:05:12 \t 1",
+         "2024-03-07 14:06:12 \t 1",
+         -1,
+         1},
+        {"fractions ignored",
+         {false, false, false, true, false, true},
+         "2024-03-07 14:05:12.123 \t 1",
+         "2024-03-07 14:05:12.9 \t 1",
+         0,
+         0},
+        {"fractions ignored, seconds not",
+         {false, false, false, true, false, true},
+         "2024-03-07 14:05:12.123 \t 1",
+         "2024-03-07 14:05:13.123 \t 1",
+         -1,
+         1},
+        {"without the options fractions count", kDefault, "2024-03-07 14:05:12.1 \t 1",
+         "2024-03-07 14:05:12.2 \t 1", -1, 1},
+        {"only the timestamp form is trimmed",
+         {false, false, false, true, true},
+         "2024-03-07T14:05:12 \t 1",
+         "2024-03-07T14:05:59 \t 1",
+         -1,
+         1},
+        {"fewer fields sort first", kDefault, "a", "a \t b", -1, 1},
+    };
+    for (const Case& c : cases) {
+        RowComparator comparator(optionsOf(c.options));
+        EXPECT_EQ(comparator.compare(c.row1, c.row2), c.expected) << c.what;
+        EXPECT_EQ(comparator.compare(c.row2, c.row1), c.reversed) << c.what << " (reversed)";
+        EXPECT_EQ(comparator.compareQuietly(c.row1, c.row2), c.expected) << c.what;
+    }
+}
+
+TEST(RowComparator, IgnoringCaseUpperCasesMultiByteCharacters) {
+    const char* previous = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = previous != nullptr ? previous : "C";
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no C.UTF-8 locale";
+    }
+    RowComparator comparator(optionsOf({true}));
+    EXPECT_EQ(comparator.compare("1 \t stra\xc3\x9f"
+                                 "e \t \xc3\xa9t\xc3\xa9",
+                                 "1 \t STRA\xc3\x9f"
+                                 "E \t \xc3\x89T\xc3\x89"),
+              0);
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+// A difference in a field past either side's ORDER BY limit may come from rows the databases
+// did not order; the comparator says so in the report, except for the last field and when
+// asked to stay quiet.
+TEST(RowComparator, WarnsAboutDifferencesPastTheOrderByLimit) {
+    const std::string warning =
+        "\r\n\r\nWARNING: The first difference was found past the Maximum ORDER BY expression "
+        "limits of your ODBC driver and/or your database.\r\nThis ONLY means that even though "
+        "you are seeing the above line, it may not really be different\r\n\r\n";
+    struct LimitCase {
+        int limit1;
+        int limit2;
+        std::string row1;
+        std::string row2;
+        bool warns;
+    };
+    const std::vector<LimitCase> cases = {
+        {1, 10000, "1 \t a \t x", "1 \t b \t x", true},
+        {10000, 1, "1 \t a \t x", "1 \t b \t x", true},
+        {2, 2, "1 \t a \t x", "1 \t b \t x", false},
+        {1, 1, "1 \t a", "1 \t b", false},                // the last field
+        {1, 1, "1 \t 1.5 \t x", "1 \t 1.50 \t y", false}, // equal by value
+        {1, 1, "0 \t a \t x", "1 \t b \t x", false},      // the first field already decides
+    };
+    for (const LimitCase& c : cases) {
+        test::RecordingHost host;
+        ReportDocument document;
+        CompareSettings settings;
+        ReportWriter writer(document, settings, host);
+        RowCompareOptions options;
+        options.orderByLimit1 = c.limit1;
+        options.orderByLimit2 = c.limit2;
+        RowComparator comparator(options, &writer);
+        EXPECT_EQ(comparator.compareQuietly(c.row1, c.row2), -1);
+        EXPECT_EQ(document.text(), "");
+        EXPECT_EQ(comparator.compare(c.row1, c.row2), -1);
+        EXPECT_EQ(document.text(), c.warns ? warning : "") << c.row1 << " / " << c.row2;
+    }
+}
+
+TEST(RowComparator, ToCsvQuotesEveryValueAndDoublesQuotes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {"a", "\"a\""},
+        {"1 \t say \"hi\" \t ", "\"1\",\"say \"\"hi\"\"\",\"\""},
+        {" \t ", "\"\",\"\""},
+        {"a,b \t c", "\"a,b\",\"c\""},
+    };
+    std::string csv = "stale";
+    for (const auto& [row, expected] : cases) {
+        toCsv(row, csv);
+        EXPECT_EQ(csv, expected) << row;
+    }
+}
+
+TEST(RowComparator, NumericLookingAndValues) {
+    EXPECT_TRUE(isNumericLooking("-12.50"));
+    EXPECT_TRUE(isNumericLooking(""));
+    EXPECT_TRUE(isNumericLooking("1-2"));
+    EXPECT_FALSE(isNumericLooking("1 2"));
+    EXPECT_FALSE(isNumericLooking("1e5"));
+    EXPECT_FALSE(isNumericLooking("+1"));
+    EXPECT_FALSE(isNumericLooking("1,5"));
+    EXPECT_DOUBLE_EQ(numericValue("-12.50"), -12.5);
+    EXPECT_DOUBLE_EQ(numericValue(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(numericValue("1-2"), 1);
+    EXPECT_DOUBLE_EQ(numericValue("-"), 0);
+    EXPECT_DOUBLE_EQ(numericValue("\t7"), 7);
+    EXPECT_GT(numericValue(std::string(400, '9')), 1e300);
+}
+
+} // namespace
+} // namespace zentab
