@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "support/odbc_fixture.h"
 #include "support/run_fixture.h"
@@ -81,6 +82,37 @@ TEST_F(BatchTest, ComparesTwoSqliteDatabasesThroughTheDriver) {
     EXPECT_NE(report.find("\r\n> DATABASE 2:  "), std::string::npos);
     EXPECT_NE(report.find("\r\n\r\n--- End of Zentab --- Elapsed Time: 00:00:"), std::string::npos);
     EXPECT_NE(r.err.find("Zentab has finished comparing the databases"), std::string::npos);
+}
+
+TEST_F(BatchTest, AnyKindOfDifferenceGivesExitStatusOne) {
+    const std::vector<std::string> base = {"CREATE TABLE t (id INTEGER NOT NULL, name VARCHAR(20))",
+                                           "INSERT INTO t VALUES (1, 'one')"};
+    struct Case {
+        const char* what;
+        std::vector<std::string> extra2;
+        int status;
+    } cases[] = {
+        {"identical", {}, 0},
+        {"table on one side", {"CREATE TABLE only2 (id INTEGER)"}, 1},
+        {"column differs", {"ALTER TABLE t ADD COLUMN extra INTEGER"}, 1},
+        {"index differs", {"CREATE INDEX t_name ON t (name)"}, 1},
+        {"row differs", {"UPDATE t SET name = 'uno'"}, 1},
+        {"view on one side", {"CREATE VIEW v AS SELECT id FROM t"}, 1},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string one = dir.file("one" + std::to_string(n) + ".db");
+        const std::string two = dir.file("two" + std::to_string(n) + ".db");
+        ++n;
+        executeSql(sqliteConnectString(one), base);
+        std::vector<std::string> second = base;
+        second.insert(second.end(), c.extra2.begin(), c.extra2.end());
+        executeSql(sqliteConnectString(two), second);
+        Result r = run("--db1 " + quoted(sqliteConnectString(one)) + " --db2 " +
+                       quoted(sqliteConnectString(two)));
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    }
 }
 
 TEST_F(BatchTest, ReportOnlyToFileLeavesOnlyTheFileLineAndEndOnStandardOutput) {
