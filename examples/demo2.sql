@@ -41,3 +41,5 @@ INSERT INTO orders VALUES (102, 3, '2026-11-05 09:05:00', 240.50);
 INSERT INTO orders VALUES (103, 5, '2026-12-01 11:30:00', 310.00);
 
 INSERT INTO reviews VALUES (1, 10, 5);
+
+CREATE VIEW low_stock AS SELECT product_id, title, in_stock FROM products WHERE in_stock < 5;
