@@ -16,6 +16,7 @@ PhaseTable standardPhases() {
     phases.viewData = compareViewData;
     phases.viewSummary = viewSummary;
     phases.procList = compareProcedureList;
+    phases.procParameters = compareProcedureParameters;
     phases.procSummary = procedureSummary;
     return phases;
 }

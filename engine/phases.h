@@ -21,6 +21,9 @@ void compareViewData(Session& session);
 // Indexes of common tables.
 void compareIndexes(Session& session);
 
+// Parameters of common procedures.
+void compareProcedureParameters(Session& session);
+
 // Executive summary: one table per kind of object, printed after that kind's phases.
 void tableSummary(Session& session);
 void viewSummary(Session& session);

@@ -1,5 +1,8 @@
 #include "compare/structure/column_types.h"
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <array>
 #include <cstdint>
 
@@ -42,6 +45,26 @@ constexpr SqlTypeInfo kUnknown{0, "UNKNOWN", Width::Unchanged, 0, false};
 
 constexpr long kLargestShownSize = 999999;
 
+std::string describe(const CompareSettings& settings, int nullable, std::string_view kind,
+                     std::string_view driverTypeName, int code, long columnSize) {
+    std::string description;
+    if (nullable == 0) {
+        description = "NOT NULL ";
+    } else if (nullable == 1) {
+        description = "    NULL ";
+    }
+    description += kind;
+    if (settings.b_DataType == 0 && !driverTypeName.empty()) {
+        description += driverTypeName;
+    } else {
+        description += standardTypeName(code);
+    }
+    if (!settings.b_IgnoreColLen && columnSize >= 1 && columnSize <= kLargestShownSize) {
+        description += "(" + std::to_string(columnSize) + ")";
+    }
+    return description;
+}
+
 } // namespace
 
 const SqlTypeInfo& sqlTypeInfo(int code) {
@@ -78,21 +101,35 @@ int columnDisplayWidth(int code, long bufferLength, long columnSize) {
 
 std::string columnTypeDescription(const CompareSettings& settings, int nullable,
                                   std::string_view driverTypeName, int code, long columnSize) {
-    std::string description;
-    if (nullable == 0) {
-        description = "NOT NULL ";
-    } else if (nullable == 1) {
-        description = "    NULL ";
+    return describe(settings, nullable, {}, driverTypeName, code, columnSize);
+}
+
+bool parameterOrderable(int code) {
+    const SqlTypeInfo& type = sqlTypeInfo(code);
+    return &type == &kUnknown || type.orderable;
+}
+
+std::string_view parameterKindText(int columnType) {
+    switch (columnType) {
+    case SQL_PARAM_INPUT:
+        return "IN     ";
+    case SQL_PARAM_INPUT_OUTPUT:
+        return "IN/OUT ";
+    case SQL_RESULT_COL:
+        return "RESULT ";
+    case SQL_PARAM_OUTPUT:
+        return "   OUT ";
+    case SQL_RETURN_VALUE:
+        return "RETURN ";
+    default:
+        return "UNK    ";
     }
-    if (settings.b_DataType == 0 && !driverTypeName.empty()) {
-        description += driverTypeName;
-    } else {
-        description += standardTypeName(code);
-    }
-    if (!settings.b_IgnoreColLen && columnSize >= 1 && columnSize <= kLargestShownSize) {
-        description += "(" + std::to_string(columnSize) + ")";
-    }
-    return description;
+}
+
+std::string parameterTypeDescription(const CompareSettings& settings, int nullable, int columnType,
+                                     std::string_view driverTypeName, int code, long columnSize) {
+    return describe(settings, nullable, parameterKindText(columnType), driverTypeName, code,
+                    columnSize);
 }
 
 } // namespace zentab

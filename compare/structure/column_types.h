@@ -1,7 +1,8 @@
 #pragma once
 // The ODBC SQL type codes the program knows: standard name, display width and whether a column
 // of the type can order the rows of the data comparison. The one place that maps type codes to
-// names. Also the type description of a column that the column comparison compares. Any thread.
+// names. Also the type descriptions of columns and procedure parameters that the structure
+// comparisons compare. Any thread.
 
 #include <string>
 #include <string_view>
@@ -41,5 +42,17 @@ int columnDisplayWidth(int code, long bufferLength, long columnSize);
 // the source gave none), and "(size)" for a COLUMN_SIZE of 1 to 999999 unless b_IgnoreColLen.
 std::string columnTypeDescription(const CompareSettings& settings, int nullable,
                                   std::string_view driverTypeName, int code, long columnSize);
+
+// Whether a procedure parameter of type `code` counts as orderable. Unlike a column, a parameter
+// of an unknown type does: the flag is only stored, never used to order rows.
+bool parameterOrderable(int code);
+
+// The seven-character kind of a parameter from SQLProcedureColumns' COLUMN_TYPE ("IN     ",
+// "IN/OUT ", "RESULT ", "   OUT ", "RETURN "; "UNK    " for anything else).
+std::string_view parameterKindText(int columnType);
+
+// A column's description with the parameter's kind between the nullability and the type name.
+std::string parameterTypeDescription(const CompareSettings& settings, int nullable, int columnType,
+                                     std::string_view driverTypeName, int code, long columnSize);
 
 } // namespace zentab

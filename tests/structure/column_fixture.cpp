@@ -9,7 +9,17 @@ namespace zentab::test {
 namespace {
 
 ObjectList& listOf(DatabaseSource& side, ObjectKind kind) {
-    return kind == ObjectKind::Views ? side.views : side.tables;
+    return kind == ObjectKind::Views        ? side.views
+           : kind == ObjectKind::Procedures ? side.procedures
+                                            : side.tables;
+}
+
+// How the control panel lists an object of `kind`.
+std::string panelText(ObjectKind kind, const std::string& name) {
+    return (kind == ObjectKind::Views        ? "VIEW."
+            : kind == ObjectKind::Procedures ? "PROC."
+                                             : "") +
+           name;
 }
 
 } // namespace
@@ -34,9 +44,15 @@ std::string objectLines(const std::string& object, std::size_t width,
 
 std::string columnHeader(const std::string& kind, std::size_t width, const std::string& name1,
                          const std::string& name2, std::size_t rule) {
-    return "\r\n\r\n\r\nThe following are the structural differences between COMMON " + kind +
-           "\r\n\r\n" + std::string(width + 30, ' ') + cell(name1, 32) + cell(name2, 32) + "\r\n" +
-           cell(kind == "views" ? "VIEW" : "TABLE", width) +
+    const bool procedures = kind == "procedures";
+    return "\r\n\r\n\r\nThe following are the " +
+           std::string(procedures ? "parameter" : "structural") + " differences between COMMON " +
+           kind + "\r\n\r\n" + std::string(width + 30, ' ') + cell(name1, 32) + cell(name2, 32) +
+           "\r\n" +
+           cell(procedures        ? "PROCEDURE"
+                : kind == "views" ? "VIEW"
+                                  : "TABLE",
+                width) +
            "COLUMN                        TYPE                            TYPE                     "
            "  \r\n" +
            std::string(rule, '-');
@@ -89,7 +105,7 @@ void ColumnTools::pair(ObjectKind kind, const NamePairs& names) {
         entry2.matched = entry2.compareData = true;
         list2.push_back(entry2);
         longest = std::max({longest, name1.size(), name2.size()});
-        host.panelAddObject((kind == ObjectKind::Views ? "VIEW." : "") + name2);
+        host.panelAddObject(panelText(kind, name2));
     }
     // Only now: the lists no longer move.
     for (ObjectEntry& entry : list2) {
@@ -106,7 +122,7 @@ void ColumnTools::listForSnapshot(ObjectKind kind, const std::vector<std::string
         entry.matched = entry.compareData = true;
         list1.push_back(entry);
         longest = std::max(longest, name.size());
-        host.panelAddObject((kind == ObjectKind::Views ? "VIEW." : "") + name);
+        host.panelAddObject(panelText(kind, name));
     }
     for (ObjectEntry& entry : list1) {
         common(kind).push_back(&entry);

@@ -32,8 +32,8 @@ struct Line {
 std::string objectLines(const std::string& object, std::size_t width,
                         const std::vector<Line>& lines);
 
-// The column section's header as the user sees it: tables or views, the object column's width
-// and the length of the rule under it.
+// The section's header as the user sees it: "tables", "views" or "procedures", the object
+// column's width and the length of the rule under it.
 std::string columnHeader(const std::string& kind, std::size_t width, const std::string& name1,
                          const std::string& name2, std::size_t rule);
 
@@ -61,7 +61,9 @@ protected:
     void listForSnapshot(ObjectKind kind, const std::vector<std::string>& names);
 
     std::vector<ObjectEntry*>& common(ObjectKind kind) {
-        return kind == ObjectKind::Views ? session.commonViews : session.commonTables;
+        return kind == ObjectKind::Views        ? session.commonViews
+               : kind == ObjectKind::Procedures ? session.commonProcedures
+                                                : session.commonTables;
     }
     std::string report() const { return session.report.text(); }
 

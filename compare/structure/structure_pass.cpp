@@ -1,0 +1,480 @@
+#include "compare/structure/structure_pass.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compare/structure/column_types.h"
+#include "compare/structure/search_pattern.h"
+#include "db/database_source.h"
+#include "db/snapshot_file.h"
+#include "engine/session.h"
+#include "engine/text.h"
+#include "settings/name_patterns.h"
+
+namespace zentab {
+
+namespace {
+
+constexpr std::string_view kNotFound = "Not Found";
+constexpr std::size_t kNameWidth = 30;
+constexpr std::size_t kDescriptionWidth = 32;
+// The rule under the header is as long as the line that brought the header out: a description
+// difference (or a "no differences" line) is longer than an entry present on one side only.
+constexpr std::size_t kLongRule = 114;
+constexpr std::size_t kShortRule = 109;
+
+// One column or parameter as a side describes it.
+struct StructureRow {
+    std::string name;
+    std::string description;
+    std::string typeName;
+    int width = 0;
+    bool orderable = false;
+};
+
+SQLHSTMT stmt(const OdbcStatement& statement) {
+    return static_cast<SQLHSTMT>(statement.get());
+}
+
+SQLCHAR* sqlText(std::string& text) {
+    return reinterpret_cast<SQLCHAR*>(text.data());
+}
+
+template <std::size_t N> std::string bufferText(const std::array<SQLCHAR, N>& buffer) {
+    const char* text = reinterpret_cast<const char*>(buffer.data());
+    return std::string(text, strnlen(text, N));
+}
+
+std::vector<ObjectEntry*>& commonList(Session& session, ObjectKind kind) {
+    switch (kind) {
+    case ObjectKind::Views:
+        return session.commonViews;
+    case ObjectKind::Procedures:
+        return session.commonProcedures;
+    case ObjectKind::Tables:
+        break;
+    }
+    return session.commonTables;
+}
+
+// One side's pass over a common list: Database 1's builds the lists, Database 2's completes
+// them and reports. Worker thread.
+class StructurePass {
+public:
+    StructurePass(Session& session, const StructureKind& texts, bool database1,
+                  DatabaseSource& source)
+        : session_(session), settings_(session.settings), writer_(session.writer), texts_(texts),
+          database1_(database1), parameters_(texts.kind == ObjectKind::Procedures), source_(source),
+          reportOn_(settings_.*texts.reportOption),
+          objectWidth_(session.longestName[static_cast<int>(texts.kind)] + 2) {
+        if (database1_ && settings_.b_SnapshotOnly) {
+            snapshotOut_ = writer_.snapshotWriter();
+        }
+        if (!source_.b_IsSnapshot) {
+            patternEscape_ = searchPatternEscape(source_);
+        }
+    }
+
+    void run(const std::vector<ObjectEntry*>& objects) {
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(texts_.section);
+        }
+        bool firstObject = true;
+        for (ObjectEntry* object : objects) {
+            session_.pauseStopCheck();
+            showProgress(*object);
+            if (database1_) {
+                object->columns.clear();
+            }
+            firstLine_ = true;
+            linesReported_ = false;
+            if (source_.b_IsSnapshot) {
+                readSnapshot(*object, firstObject);
+            } else if (!readOnline(*object)) {
+                // The data source refused to describe the object: the rest of this side stays
+                // unread, and the objects already handled keep their results.
+                return;
+            }
+            firstObject = false;
+            if (!database1_) {
+                endOfObject(*object);
+            }
+        }
+    }
+
+private:
+    const std::string& nameOnThisSide(const ObjectEntry& object) const {
+        return database1_ ? object.nameInDb1 : object.nameInDb2;
+    }
+
+    void showProgress(const ObjectEntry& object) {
+        RunHost& host = session_.host();
+        // The list phase adds Database 2's spelling; a snapshot run lists Database 1's alone.
+        const std::string& name = object.nameInDb2.empty() ? object.nameInDb1 : object.nameInDb2;
+        const std::string text = texts_.panelPrefix + name;
+        // Searched on from the previous object, then from the top, as a list box finds.
+        int found = host.panelFindObject(panelFrom_, text);
+        if (found < 0 && panelFrom_ > 0) {
+            found = host.panelFindObject(0, text);
+        }
+        if (found >= 0) {
+            host.panelSelectObject(found);
+            panelFrom_ = found + 1;
+        }
+        host.progressStepIt();
+    }
+
+    // SQLColumns for tables and views, SQLProcedureColumns for procedures: the same arguments.
+    SQLRETURN describe(const OdbcStatement& statement, SQLCHAR* catalog, SQLCHAR* schema,
+                       SQLCHAR* object) const {
+        return parameters_ ? SQLProcedureColumns(stmt(statement), catalog, SQL_NTS, schema, SQL_NTS,
+                                                 object, SQL_NTS, nullptr, SQL_NTS)
+                           : SQLColumns(stmt(statement), catalog, SQL_NTS, schema, SQL_NTS, object,
+                                        SQL_NTS, nullptr, SQL_NTS);
+    }
+
+    // False when the catalog query was refused, which ends the pass.
+    bool readOnline(ObjectEntry& object) {
+        const char* label = parameters_ ? "SQLProcedureColumns" : "SQLColumns";
+        const std::string& objectName = nameOnThisSide(object);
+        std::string objectPattern = escapeSearchPattern(objectName, patternEscape_);
+        OdbcStatement statement;
+        if (!statement.allocate(source_.connection())) {
+            source_.GetErrorText(nullptr, true);
+            return false;
+        }
+        // The catalog is an ordinary argument, the schema a pattern like the object name.
+        std::string catalog = source_.s_DatabaseUser;
+        std::string schema = escapeSearchPattern(source_.s_DatabaseUser, patternEscape_);
+        SQLRETURN rc = SQL_ERROR;
+        if (!catalog.empty() && (source_.schemasListed || source_.catalogsListed)) {
+            rc = source_.b_IsCatalog
+                     ? describe(statement, sqlText(catalog), nullptr, sqlText(objectPattern))
+                     : describe(statement, nullptr, sqlText(schema), sqlText(objectPattern));
+        }
+        if (!DatabaseSource::CheckReturn(rc, label)) {
+            rc = describe(statement, nullptr, nullptr, sqlText(objectPattern));
+        }
+        if (!DatabaseSource::CheckReturn(rc, label)) {
+            source_.GetErrorText(&statement, true);
+            return false;
+        }
+
+        std::array<SQLCHAR, 128> name{};
+        SQLSMALLINT parameterKind = 0;
+        SQLSMALLINT dataType = 0;
+        std::array<SQLCHAR, 32> typeName{};
+        SQLINTEGER columnSize = 0;
+        SQLINTEGER bufferLength = 0;
+        SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
+        std::array<SQLLEN, 7> indicators{};
+        SQLHSTMT h = stmt(statement);
+        // SQLProcedureColumns puts the parameter's kind fifth, and the rest one place further.
+        const SQLUSMALLINT shift = parameters_ ? 1 : 0;
+        SQLBindCol(h, 4, SQL_C_CHAR, name.data(), name.size(), &indicators[0]);
+        if (parameters_) {
+            SQLBindCol(h, 5, SQL_C_SSHORT, &parameterKind, 0, &indicators[1]);
+        }
+        SQLBindCol(h, 5 + shift, SQL_C_SSHORT, &dataType, 0, &indicators[2]);
+        SQLBindCol(h, 6 + shift, SQL_C_CHAR, typeName.data(), typeName.size(), &indicators[3]);
+        SQLBindCol(h, 7 + shift, SQL_C_SLONG, &columnSize, 0, &indicators[4]);
+        SQLBindCol(h, 8 + shift, SQL_C_SLONG, &bufferLength, 0, &indicators[5]);
+        SQLBindCol(h, 11 + shift, SQL_C_SSHORT, &nullable, 0, &indicators[6]);
+
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(objectName);
+        }
+        for (;;) {
+            // A NULL leaves a bound buffer as the previous row left it: start every row clean.
+            name.fill(0);
+            typeName.fill(0);
+            parameterKind = 0;
+            dataType = 0;
+            columnSize = 0;
+            bufferLength = 0;
+            nullable = SQL_NULLABLE_UNKNOWN;
+            rc = SQLFetch(h);
+            if (!DatabaseSource::CheckReturn(rc, "InFetch")) {
+                break;
+            }
+            session_.pauseStopCheck();
+            StructureRow row;
+            row.name = bufferText(name);
+            row.typeName = bufferText(typeName);
+            if (parameters_) {
+                row.description = parameterTypeDescription(settings_, nullable, parameterKind,
+                                                           row.typeName, dataType, columnSize);
+                row.orderable = parameterOrderable(dataType);
+            } else {
+                row.description =
+                    columnTypeDescription(settings_, nullable, row.typeName, dataType, columnSize);
+                row.orderable = sqlTypeInfo(dataType).orderable;
+            }
+            row.width = columnDisplayWidth(dataType, bufferLength, columnSize);
+            handleRow(object, row);
+        }
+        // The end of the rows leaves no diagnostic; anything else is worth a line.
+        if (source_.GetErrorText(&statement, false)) {
+            writer_.append(texts_.readError + objectName + " in database " + source_.displayName,
+                           ReportColour::Error, false, true);
+        }
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(snapshot::kEndMarker);
+        }
+        statement.reset();
+        return true;
+    }
+
+    bool sameObjectName(const std::string& a, const std::string& b) const {
+        return settings_.*texts_.ignoreObjectCase ? upperCase(a) == upperCase(b) : a == b;
+    }
+
+    // Reads up to the object's block (objects come in file order), then its entries. A read
+    // failure ends the search or the block silently.
+    void readSnapshot(ObjectEntry& object, bool firstObject) {
+        SnapshotFile* reader = source_.snapshotReader.get();
+        if (reader == nullptr) {
+            return;
+        }
+        std::string record;
+        if (firstObject) {
+            do {
+                if (!reader->GetRecord(record)) {
+                    return;
+                }
+            } while (record != texts_.section);
+        }
+        const std::string& wanted = nameOnThisSide(object);
+        for (;;) {
+            if (!reader->GetRecord(record)) {
+                return;
+            }
+            if (sameObjectName(record, wanted)) {
+                break;
+            }
+            do {
+                if (!reader->GetRecord(record)) {
+                    return;
+                }
+            } while (record != snapshot::kEndMarker);
+        }
+
+        // A snapshot of a snapshot copies each block found, closed as any other block.
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(record);
+        }
+        readSnapshotEntries(*reader, object);
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(snapshot::kEndMarker);
+        }
+    }
+
+    void readSnapshotEntries(SnapshotFile& reader, ObjectEntry& object) {
+        for (;;) {
+            StructureRow row;
+            if (!reader.GetRecord(row.name) || row.name == snapshot::kEndMarker) {
+                return;
+            }
+            session_.pauseStopCheck();
+            std::string orderable;
+            std::string width;
+            if (!reader.GetRecord(row.description) ||
+                (!parameters_ && !reader.GetRecord(row.typeName)) || !reader.GetRecord(orderable) ||
+                !reader.GetRecord(width)) {
+                return;
+            }
+            row.orderable = orderable == "Y";
+            row.width = static_cast<int>(std::strtol(width.c_str(), nullptr, 10));
+            handleRow(object, row);
+        }
+    }
+
+    void handleRow(ObjectEntry& object, const StructureRow& row) {
+        if (database1_) {
+            build(object, row);
+        } else {
+            compare(object, row);
+        }
+    }
+
+    // Parameters are held to the name list only: their type names are not what the type list
+    // is written for.
+    bool ignored(const StructureRow& row) const {
+        return IsIgnoredColumn(settings_, row.name,
+                               parameters_ ? std::string_view() : std::string_view(row.typeName));
+    }
+
+    void build(ObjectEntry& object, const StructureRow& row) {
+        if (ignored(row)) {
+            return;
+        }
+        object.columns.push_back(ColumnEntry{row.name, row.description, std::string(kNotFound),
+                                             row.width, false, row.orderable});
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(row.name);
+            snapshotOut_->PutRecord(row.description);
+            if (!parameters_) {
+                snapshotOut_->PutRecord(row.typeName);
+            }
+            snapshotOut_->PutRecord(row.orderable ? "Y" : "N");
+            snapshotOut_->PutRecord(std::to_string(row.width));
+        }
+    }
+
+    ColumnEntry* findEntry(ObjectEntry& object, const std::string& name) const {
+        const bool ignoreCase = settings_.b_IgnoreColCase;
+        const std::string wanted = ignoreCase ? upperCase(name) : name;
+        for (ColumnEntry& entry : object.columns) {
+            if ((ignoreCase ? upperCase(entry.name) : entry.name) == wanted) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
+    void compare(ObjectEntry& object, const StructureRow& row) {
+        if (ColumnEntry* entry = findEntry(object, row.name)) {
+            entry->description2 = row.description;
+            if (!row.orderable) {
+                entry->orderable = false;
+            }
+            entry->matched = true;
+            if (entry->description1 != entry->description2) {
+                object.structureDiffers = true;
+                reportLine(object, *entry, kLongRule);
+            }
+            entry->displayWidth = std::max(entry->displayWidth, row.width);
+            return;
+        }
+        if (ignored(row)) {
+            return;
+        }
+        // Without this column on Database 1 the rows of the two sides cannot be compared.
+        object.compareData = false;
+        object.structureDiffers = true;
+        object.columns.push_back(ColumnEntry{row.name, std::string(kNotFound), row.description,
+                                             row.width, true, row.orderable});
+        reportLine(object, object.columns.back(), kShortRule);
+    }
+
+    void endOfObject(ObjectEntry& object) {
+        for (const ColumnEntry& entry : object.columns) {
+            if (!entry.matched) {
+                object.structureDiffers = true;
+                reportLine(object, entry, kShortRule);
+            }
+        }
+        if (!reportOn_) {
+            return;
+        }
+        if (linesReported_) {
+            writer_.append("\r\n", ReportColour::Text, false, true);
+        } else if (settings_.*texts_.noDifferencesOption) {
+            appendHeaderIfPending(kLongRule);
+            writer_.append("\r\n" + ReportWriter::pad(object.nameInDb1, objectWidth_, true),
+                           ReportColour::Common, false, false);
+            writer_.append(texts_.noDifferences, ReportColour::Error, false, true);
+        }
+    }
+
+    void reportLine(const ObjectEntry& object, const ColumnEntry& entry, std::size_t rule) {
+        const bool first = firstLine_;
+        firstLine_ = false;
+        linesReported_ = true;
+        if (!reportOn_) {
+            return;
+        }
+        session_.differencesFound = true;
+        appendHeaderIfPending(rule);
+        writer_.append("\r\n" + (first ? ReportWriter::pad(object.nameInDb1, objectWidth_, true)
+                                       : std::string(objectWidth_, ' ')),
+                       ReportColour::Common, false, false);
+        const bool missing1 = entry.description1 == kNotFound;
+        const bool missing2 = entry.description2 == kNotFound;
+        writer_.append(ReportWriter::pad(entry.name, kNameWidth, true),
+                       missing1   ? ReportColour::Database2
+                       : missing2 ? ReportColour::Database1
+                                  : ReportColour::Common,
+                       false, false);
+        writer_.append(ReportWriter::pad(entry.description1, kDescriptionWidth, true),
+                       missing1 ? ReportColour::Text : ReportColour::Database1, false, false);
+        writer_.append(entry.description2, missing2 ? ReportColour::Text : ReportColour::Database2,
+                       false, false);
+    }
+
+    void appendHeaderIfPending(std::size_t rule) {
+        if (!headerPending_) {
+            return;
+        }
+        headerPending_ = false;
+        const std::string& name1 = session_.side1 ? session_.side1->displayName : std::string();
+        const std::string& name2 = session_.side2 ? session_.side2->displayName : std::string();
+        writer_.append(texts_.heading, ReportColour::Text, false, false);
+        writer_.append(std::string(objectWidth_ + kNameWidth, ' ') +
+                           ReportWriter::pad(name1, kDescriptionWidth, true),
+                       ReportColour::Database1, false, false);
+        writer_.append(ReportWriter::pad(name2, kDescriptionWidth, true), ReportColour::Database2,
+                       false, false);
+        writer_.append("\r\n" + ReportWriter::pad(texts_.objectHeading, objectWidth_, true) +
+                           ReportWriter::pad("COLUMN", kNameWidth, false) +
+                           ReportWriter::pad("TYPE", kDescriptionWidth, false) +
+                           ReportWriter::pad("TYPE", 27, false) + "\r\n",
+                       ReportColour::Text, false, false);
+        writer_.append(std::string(rule, '-'), ReportColour::Text, false, false);
+    }
+
+    Session& session_;
+    const CompareSettings& settings_;
+    ReportWriter& writer_;
+    const StructureKind& texts_;
+    const bool database1_;
+    const bool parameters_;
+    DatabaseSource& source_;
+    const bool reportOn_;
+    const std::size_t objectWidth_;
+    SnapshotFile* snapshotOut_ = nullptr;
+    std::string patternEscape_;
+    int panelFrom_ = 0;
+    bool headerPending_ = true;
+    bool firstLine_ = true;
+    bool linesReported_ = false;
+};
+
+} // namespace
+
+void compareStructure(Session& session, const StructureKind& texts) {
+    const std::vector<ObjectEntry*>& objects = commonList(session, texts.kind);
+    const int count = static_cast<int>(objects.size());
+    RunHost& host = session.host();
+    const CompareSettings& settings = session.settings;
+
+    session.setPanelCaption(texts.analyzingPanel);
+    host.progressSetRange(0, count);
+    session.setMainCaption(texts.analyzingCaption);
+    if (session.side1) {
+        StructurePass(session, texts, true, *session.side1).run(objects);
+    }
+
+    if (!settings.b_SnapshotOnly) {
+        // The table phase names its comparing step only when it reports; the others always do.
+        if (texts.kind != ObjectKind::Tables || settings.*texts.reportOption) {
+            session.setPanelCaption(texts.comparingPanel);
+        }
+        host.progressSetRange(0, count);
+        session.setMainCaption(texts.comparingCaption);
+        if (session.side2) {
+            StructurePass(session, texts, false, *session.side2).run(objects);
+        }
+    }
+    host.progressSetPos(count);
+}
+
+} // namespace zentab
