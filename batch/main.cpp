@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
         if (interrupted && session.control.running) {
             driver.stop(false);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     driver.join();
 

@@ -491,8 +491,12 @@ bool DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
     if (!statement) {
         return false;
     }
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(stmt(statement), &columns);
+    if (statement.resultColumns() < 0) {
+        SQLSMALLINT count = 0;
+        SQLNumResultCols(stmt(statement), &count);
+        statement.rememberResultColumns(count);
+    }
+    const int columns = statement.resultColumns();
     if (SQLFetch(stmt(statement)) != SQL_SUCCESS) {
         return false;
     }
@@ -500,7 +504,7 @@ bool DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
         fetchBuffer_.assign(kFetchBufferSize, '\0');
     }
     char* buffer = fetchBuffer_.data();
-    for (SQLSMALLINT column = 1; column <= columns; ++column) {
+    for (int column = 1; column <= columns; ++column) {
         if (column > 1) {
             row.append(" \t ");
         }

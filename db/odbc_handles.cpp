@@ -103,12 +103,14 @@ OdbcStatement::~OdbcStatement() {
 }
 
 OdbcStatement::OdbcStatement(OdbcStatement&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      resultColumns_(std::exchange(other.resultColumns_, -1)) {}
 
 OdbcStatement& OdbcStatement::operator=(OdbcStatement&& other) noexcept {
     if (this != &other) {
         reset();
         handle_ = std::exchange(other.handle_, nullptr);
+        resultColumns_ = std::exchange(other.resultColumns_, -1);
     }
     return *this;
 }
@@ -127,12 +129,14 @@ bool OdbcStatement::allocate(const OdbcConnection& connection) {
 }
 
 void OdbcStatement::close() {
+    resultColumns_ = -1;
     if (handle_ != nullptr) {
         SQLFreeStmt(static_cast<SQLHSTMT>(handle_), SQL_CLOSE);
     }
 }
 
 void OdbcStatement::reset() {
+    resultColumns_ = -1;
     if (handle_ != nullptr) {
         SQLFreeStmt(static_cast<SQLHSTMT>(handle_), SQL_DROP);
         handle_ = nullptr;

@@ -62,8 +62,14 @@ public:
     // SQLFreeStmt with SQL_DROP.
     void reset();
 
+    // The column count of the open result set, kept by the first fetch so that later rows do
+    // not ask the driver again; -1 until then and after the result set is closed.
+    int resultColumns() const { return resultColumns_; }
+    void rememberResultColumns(int count) { resultColumns_ = count; }
+
 private:
     OdbcHandle handle_ = nullptr;
+    int resultColumns_ = -1;
 };
 
 } // namespace zentab

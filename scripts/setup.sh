@@ -9,7 +9,7 @@ packages=(
     postgresql util-linux locales
     libcli11-dev libgtest-dev
     qt6-base-dev libgl-dev
-    unrtf
+    unrtf time
 )
 
 missing=()

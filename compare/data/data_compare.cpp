@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "compare/data/data_statement.h"
 #include "compare/data/difference_output.h"
 #include "compare/data/row_comparator.h"
-#include "compare/data/statement_builder.h"
 #include "db/database_source.h"
 #include "db/snapshot_file.h"
 #include "engine/phases.h"
@@ -138,20 +138,6 @@ void seekSection(DatabaseSource& side, std::string_view section, std::string& re
     }
 }
 
-StatementSide statementSide(const DatabaseSource& side, bool isDatabase1,
-                            const Preferences& preferences) {
-    StatementSide facts;
-    facts.isDatabase1 = isDatabase1;
-    facts.isCatalog = side.b_IsCatalog;
-    facts.schemasListed = side.schemasListed;
-    facts.databaseUser = side.s_DatabaseUser;
-    facts.reportedUser = side.defaultOwner;
-    facts.specialCharacters = side.specialCharacters;
-    facts.quotes = quoteStringsFor(side.b_IsCatalog, preferences.specObjStringOpen,
-                                   preferences.specObjStringClose);
-    return facts;
-}
-
 // One pass of a data phase over its common list. Worker thread.
 class DataPhase {
 public:
@@ -228,20 +214,6 @@ private:
         }
     }
 
-    BuiltStatement buildStatement(const ObjectEntry& object, const DatabaseSource& side,
-                                  bool database1) {
-        StatementRequest request;
-        request.objectName = object.nameInDb1;
-        request.columns = &object.columns;
-        request.side = statementSide(side, database1, s_.preferences);
-        request.orderByLimit1 = side1_.maxOrderByColumns;
-        request.orderByLimit2 = side2_ != nullptr ? side2_->maxOrderByColumns : 10000;
-        request.snapshotOnly = snapshotRun_;
-        request.autoSpecialName = settings_.i_AutoSpecialName;
-        settings_.whereCondition(object.nameInDb1, request.condition);
-        return buildDataStatement(request);
-    }
-
     void reportExecutionError(const ObjectEntry& object, const DatabaseSource& side, bool database1,
                               const std::string& error) {
         ReportWriter& w = s_.writer;
@@ -279,10 +251,10 @@ private:
             }
         } finish{stream1, side2_ != nullptr ? &stream2 : nullptr, scratch_};
 
-        const BuiltStatement statement1 = buildStatement(object, side1_, true);
+        const BuiltStatement statement1 = buildObjectStatement(s_, object, true);
         BuiltStatement statement2;
         if (side2_ != nullptr) {
-            statement2 = buildStatement(object, *side2_, false);
+            statement2 = buildObjectStatement(s_, object, false);
         }
         const bool anyOnline = !side1_.b_IsSnapshot || (side2_ != nullptr && !side2_->b_IsSnapshot);
         if (statement1.selectList.empty() && (snapshotRun_ || anyOnline)) {

@@ -42,6 +42,44 @@ std::string_view takeField(std::string_view& rest) {
     return field;
 }
 
+// A plain integer of at most 15 digits, without a plus sign, leading zero or blank: "-0" and
+// "007" are left to the conversion.
+bool plainInteger(std::string_view field, bool& negative, std::string_view& digits) {
+    negative = !field.empty() && field.front() == '-';
+    digits = negative ? field.substr(1) : field;
+    if (digits.empty() || digits.size() > 15 ||
+        (digits.front() == '0' && (digits.size() > 1 || negative))) {
+        return false;
+    }
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The order of two numeric-looking fields by value: -1, 0 or 1. Keys are mostly plain integers,
+// which a double holds exactly, so they are ordered by their digits without converting them.
+int compareValues(std::string_view field1, std::string_view field2) {
+    bool negative1 = false;
+    bool negative2 = false;
+    std::string_view digits1;
+    std::string_view digits2;
+    if (plainInteger(field1, negative1, digits1) && plainInteger(field2, negative2, digits2)) {
+        if (negative1 != negative2) {
+            return negative1 ? -1 : 1;
+        }
+        int order = digits1.size() != digits2.size() ? (digits1.size() < digits2.size() ? -1 : 1)
+                                                     : digits1.compare(digits2);
+        order = order < 0 ? -1 : (order > 0 ? 1 : 0);
+        return negative1 ? -order : order;
+    }
+    const double value1 = numericValue(field1);
+    const double value2 = numericValue(field2);
+    return value1 == value2 ? 0 : (value1 > value2 ? 1 : -1);
+}
+
 } // namespace
 
 RowCompareOptions RowCompareOptions::from(const CompareSettings& settings, int orderByLimit1,
@@ -107,24 +145,18 @@ int RowComparator::compareRows(std::string_view row1, std::string_view row2, boo
         if (field1 == field2) {
             continue;
         }
-        const bool numeric1 = isNumericLooking(field1);
-        const bool numeric2 = isNumericLooking(field2);
-        double value1 = 0;
-        double value2 = 0;
-        if (numeric1 && numeric2) {
-            value1 = numericValue(field1);
-            value2 = numericValue(field2);
-            if (options_.compareByValue && value1 == value2) {
-                continue;
-            }
+        const bool numeric = isNumericLooking(field1) && isNumericLooking(field2);
+        const int byValue = numeric ? compareValues(field1, field2) : 0;
+        if (numeric && options_.compareByValue && byValue == 0) {
+            continue;
         }
         if (warn && (counter > options_.orderByLimit1 || counter > options_.orderByLimit2)) {
             warnPastOrderByLimit();
         }
-        if (!numeric1 || !numeric2) {
+        if (!numeric) {
             return field1 < field2 ? -1 : 1;
         }
-        return value1 > value2 ? 1 : -1;
+        return byValue > 0 ? 1 : -1;
     }
     return compareLastField(trimmedField(row1), trimmedField(row2));
 }
@@ -138,12 +170,7 @@ int RowComparator::compareLastField(std::string_view field1, std::string_view fi
     const std::string_view upper1 = upperField1_;
     const std::string_view upper2 = upperField2_;
     if (options_.compareByValue && isNumericLooking(upper1) && isNumericLooking(upper2)) {
-        const double value1 = numericValue(upper1);
-        const double value2 = numericValue(upper2);
-        if (value1 == value2) {
-            return 0;
-        }
-        return value1 > value2 ? 1 : -1;
+        return compareValues(upper1, upper2);
     }
     return upper1 > upper2 ? 1 : -1;
 }

@@ -50,6 +50,11 @@ void checkRowTexts(DatabaseSource& side, const std::string& table) {
     EXPECT_FALSE(side.FetchRowText(statement, row));
     EXPECT_EQ(row, "");
     EXPECT_FALSE(side.FetchRowText(statement, row));
+    // Executed again, the statement reads as many values as its new result has.
+    ASSERT_TRUE(side.ExecuteStatement("SELECT id FROM " + table + " ORDER BY id", statement, error))
+        << error;
+    ASSERT_TRUE(side.FetchRowText(statement, row));
+    EXPECT_EQ(row, "1");
     side.FreeStatement(statement);
     EXPECT_FALSE(statement);
 }
