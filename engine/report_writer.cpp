@@ -1,5 +1,7 @@
 #include "engine/report_writer.h"
 
+#include "engine/text.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -126,13 +128,18 @@ void ReportWriter::append(std::string_view text, ReportColour colour, bool under
 }
 
 std::string ReportWriter::pad(std::string_view text, std::size_t width, bool truncate) {
-    std::string result(text);
-    if (result.size() < width) {
-        result.append(width - result.size(), ' ');
-    } else if (truncate && result.size() > width) {
-        result.resize(width);
+    // Widths count characters, so that UTF-8 names and values line up and are never cut
+    // inside a character.
+    const std::size_t columns = textWidth(text);
+    if (columns < width) {
+        std::string result(text);
+        result.append(width - columns, ' ');
+        return result;
     }
-    return result;
+    if (truncate && columns > width) {
+        return std::string(leftColumns(text, width));
+    }
+    return std::string(text);
 }
 
 void ReportWriter::resetReport() {

@@ -53,4 +53,28 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+namespace {
+bool continuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+}
+} // namespace
+
+std::size_t textWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (char c : text) {
+        width += continuationByte(c) ? 0 : 1;
+    }
+    return width;
+}
+
+std::string_view leftColumns(std::string_view text, std::size_t width) {
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!continuationByte(text[i]) && columns++ == width) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
 } // namespace zentab

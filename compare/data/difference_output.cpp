@@ -2,6 +2,7 @@
 
 #include "compare/data/row_comparator.h"
 #include "engine/report_writer.h"
+#include "engine/text.h"
 
 namespace zentab {
 
@@ -88,11 +89,12 @@ void DifferenceOutput::writeRow(std::string_view row, bool database1) {
             widths_.push_back(0); // more values than header columns
         }
         int& width = widths_[column];
-        if (static_cast<int>(field.size()) > width) {
-            width = static_cast<int>(field.size());
+        const auto columns = static_cast<int>(textWidth(field));
+        if (columns > width) {
+            width = columns;
         }
         line_.append(field);
-        line_.append(static_cast<std::size_t>(width) - field.size(), ' ');
+        line_.append(static_cast<std::size_t>(width - columns), ' ');
         line_.push_back(' ');
         if (at == std::string_view::npos) {
             break;

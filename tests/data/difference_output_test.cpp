@@ -54,6 +54,20 @@ TEST_F(DifferenceOutputTest, ColumnsWidenAsLongerValuesArrive) {
     EXPECT_EQ(colourAt(text.find("ab ")), colours.database2);
 }
 
+TEST_F(DifferenceOutputTest, Utf8ValuesTakeOneColumnPerCharacter) {
+    DifferenceOutput output(writer, false);
+    output.writeHeader(DifferenceKind::Table, "T", {{"CITY", 6}, {"N", 1}});
+    output.writeRow("Zürich \t 1", true);
+    output.writeRow("Zurich \t 2", false);
+    output.writeRow("Köln-Mülheim \t 3", false);
+    EXPECT_EQ(document.text(), "\r\n\r\n\r\nDifferences found in table T\r\n\r\n"
+                               "  CITY  _N _\r\n"
+                               "\r\n< Zürich 1  "
+                               "\r\n> Zurich 2  "
+                               "\r\n> Köln-Mülheim 3  ");
+    EXPECT_EQ(output.widths(), (std::vector<int>{12, 2}));
+}
+
 TEST_F(DifferenceOutputTest, CsvFormsOfTheHeaderAndTheMarkers) {
     DifferenceOutput output(writer, true);
     output.writeHeader(DifferenceKind::View, "V", {{"A", 1}, {"B", 1}});

@@ -64,6 +64,11 @@ TEST(ReportPad, FillsOrCuts) {
     EXPECT_EQ(ReportWriter::pad("identifier", 5, false), "identifier");
     EXPECT_EQ(ReportWriter::pad("identifier", 5, true), "ident");
     EXPECT_EQ(ReportWriter::pad("exact", 5, true), "exact");
+    // UTF-8 text is measured and cut in characters, never inside one.
+    EXPECT_EQ(ReportWriter::pad("Zürich", 8, false), "Zürich  ");
+    EXPECT_EQ(ReportWriter::pad("Wichterlová", 4, true), "Wich");
+    EXPECT_EQ(ReportWriter::pad("Zürich", 2, true), "Zü");
+    EXPECT_EQ(ReportWriter::pad("日本語テキスト", 3, true), "日本語");
 }
 
 class ReportOutputFile : public ReportFixture {
