@@ -206,11 +206,29 @@ void QtHost::progressSetRange(int low, int high) {
 }
 
 void QtHost::progressSetPos(int pos) {
-    onWindowThread([this, pos] {
+    if (detached_) {
+        return;
+    }
+    if (QThread::currentThread() == thread()) {
         if (panel_) {
             panel_->setProgressPos(pos);
         }
-    });
+        return;
+    }
+    pendingPos_.store(pos);
+    if (!posQueued_.exchange(true)) {
+        // Queued calls keep their order with the blocking ones, so a later range or caption
+        // change still comes after this position.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                posQueued_.store(false);
+                if (panel_) {
+                    panel_->setProgressPos(pendingPos_.load());
+                }
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void QtHost::progressSetStep(int step) {

@@ -105,6 +105,10 @@ private:
     std::function<void()> runEndedHandler_;
     std::function<void(int)> endProgramHandler_;
     std::atomic<bool> detached_{false};
+    // The data phases move the progress bar every few dozen rows: the worker leaves the newest
+    // position here and posts at most one update at a time instead of waiting for each.
+    std::atomic<int> pendingPos_{0};
+    std::atomic<bool> posQueued_{false};
 };
 
 } // namespace zentab

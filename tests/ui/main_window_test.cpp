@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QProgressBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -144,6 +145,31 @@ TEST_F(WindowRun, WorkerPiecesReachTheViewInOrderWithTheirColours) {
     }
     EXPECT_EQ(prompts->shown, std::vector<QString>{"Zentab has finished comparing the databases"});
     EXPECT_EQ(window->windowTitle(), "Ready - Zentab");
+}
+
+TEST_F(WindowRun, ProgressPositionsArriveWithoutHoldingUpTheWorker) {
+    auto window = newWindow();
+    std::atomic<bool> sent{false};
+    std::atomic<bool> release{false};
+    const int last = 50000;
+    window->session().phases.tableList = [&](Session& s) {
+        s.host().progressSetRange(0, last);
+        for (int pos = 1; pos <= last; ++pos) {
+            s.host().progressSetPos(pos);
+        }
+        sent = true;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    ASSERT_TRUE(window->startRun());
+    ASSERT_TRUE(turnEventLoopUntil([&] { return sent.load(); }));
+    ControlPanel* panel = window->controlPanel();
+    ASSERT_NE(panel, nullptr);
+    // However many positions were merged on the way, the newest one is shown.
+    EXPECT_TRUE(turnEventLoopUntil([&] { return panel->progressBar()->value() == last; }));
+    release = true;
+    ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
 }
 
 TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
