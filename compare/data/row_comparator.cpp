@@ -1,9 +1,7 @@
 #include "compare/data/row_comparator.h"
 
+#include <algorithm>
 #include <array>
-#include <charconv>
-#include <climits>
-#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 
@@ -16,23 +14,6 @@ namespace {
 
 constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
 
-// Upper-cased text that holds one of these (or a blank) is no number.
-constexpr std::string_view kNotNumeric = "~!@#$%^&*()_+=|\\]}[{POIUYTREWQASDFGHJKL;:/?,<>MNBVCXZ ";
-
-constexpr std::array<bool, 256> notNumericTable() {
-    std::array<bool, 256> table{};
-    for (char c : kNotNumeric) {
-        table[static_cast<unsigned char>(c)] = true;
-    }
-    // Lower-case letters are letters once upper-cased.
-    for (char c = 'a'; c <= 'z'; ++c) {
-        table[static_cast<unsigned char>(c)] = true;
-    }
-    return table;
-}
-
-constexpr std::array<bool, 256> kNotNumericTable = notNumericTable();
-
 // Splits off the text before the next separator; without one the whole rest is the field.
 std::string_view takeField(std::string_view& rest) {
     const std::size_t at = rest.find(kRowSeparator);
@@ -42,42 +23,21 @@ std::string_view takeField(std::string_view& rest) {
     return field;
 }
 
-// A plain integer of at most 15 digits, without a plus sign, leading zero or blank: "-0" and
-// "007" are left to the conversion.
-bool plainInteger(std::string_view field, bool& negative, std::string_view& digits) {
-    negative = !field.empty() && field.front() == '-';
-    digits = negative ? field.substr(1) : field;
-    if (digits.empty() || digits.size() > 15 ||
-        (digits.front() == '0' && (digits.size() > 1 || negative))) {
-        return false;
+// The order of two decimal numbers by value: -1, 0 or 1. Exact for any number of digits.
+int compareValues(const DecimalNumber& a, const DecimalNumber& b) {
+    if (a.negative != b.negative) {
+        return a.negative ? -1 : 1;
     }
-    for (char c : digits) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
+    int order = 0;
+    if (a.integer.size() != b.integer.size()) {
+        order = a.integer.size() < b.integer.size() ? -1 : 1;
+    } else if (const int digits = a.integer.compare(b.integer); digits != 0) {
+        order = digits < 0 ? -1 : 1;
+    } else if (const int fraction = a.fraction.compare(b.fraction); fraction != 0) {
+        // Trailing zeros are gone, so the fractions order as text: "5" < "51" < "6".
+        order = fraction < 0 ? -1 : 1;
     }
-    return true;
-}
-
-// The order of two numeric-looking fields by value: -1, 0 or 1. Keys are mostly plain integers,
-// which a double holds exactly, so they are ordered by their digits without converting them.
-int compareValues(std::string_view field1, std::string_view field2) {
-    bool negative1 = false;
-    bool negative2 = false;
-    std::string_view digits1;
-    std::string_view digits2;
-    if (plainInteger(field1, negative1, digits1) && plainInteger(field2, negative2, digits2)) {
-        if (negative1 != negative2) {
-            return negative1 ? -1 : 1;
-        }
-        int order = digits1.size() != digits2.size() ? (digits1.size() < digits2.size() ? -1 : 1)
-                                                     : digits1.compare(digits2);
-        order = order < 0 ? -1 : (order > 0 ? 1 : 0);
-        return negative1 ? -order : order;
-    }
-    const double value1 = numericValue(field1);
-    const double value2 = numericValue(field2);
-    return value1 == value2 ? 0 : (value1 > value2 ? 1 : -1);
+    return a.negative ? -order : order;
 }
 
 } // namespace
@@ -145,8 +105,10 @@ int RowComparator::compareRows(std::string_view row1, std::string_view row2, boo
         if (field1 == field2) {
             continue;
         }
-        const bool numeric = isNumericLooking(field1) && isNumericLooking(field2);
-        const int byValue = numeric ? compareValues(field1, field2) : 0;
+        DecimalNumber number1;
+        DecimalNumber number2;
+        const bool numeric = parseDecimal(field1, number1) && parseDecimal(field2, number2);
+        const int byValue = numeric ? compareValues(number1, number2) : 0;
         if (numeric && options_.compareByValue && byValue == 0) {
             continue;
         }
@@ -169,8 +131,10 @@ int RowComparator::compareLastField(std::string_view field1, std::string_view fi
     upperCaseInto(field2, upperField2_);
     const std::string_view upper1 = upperField1_;
     const std::string_view upper2 = upperField2_;
-    if (options_.compareByValue && isNumericLooking(upper1) && isNumericLooking(upper2)) {
-        return compareValues(upper1, upper2);
+    DecimalNumber number1;
+    DecimalNumber number2;
+    if (options_.compareByValue && parseDecimal(upper1, number1) && parseDecimal(upper2, number2)) {
+        return compareValues(number1, number2);
     }
     return upper1 > upper2 ? 1 : -1;
 }
@@ -211,33 +175,38 @@ bool looksLikeTimestamp(std::string_view field) {
            field.find(':') == 13 && field[16] == ':';
 }
 
-bool isNumericLooking(std::string_view field) {
-    for (char c : field) {
-        if (kNotNumericTable[static_cast<unsigned char>(c)]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-double numericValue(std::string_view field) {
+bool parseDecimal(std::string_view field, DecimalNumber& number) {
     const std::size_t first = field.find_first_not_of(kWhiteSpace);
     if (first == std::string_view::npos) {
-        return 0;
+        return false;
     }
-    field.remove_prefix(first);
-    if (!field.empty() && field.front() == '+') {
+    field = field.substr(first, field.find_last_not_of(kWhiteSpace) - first + 1);
+    number.negative = field.front() == '-';
+    if (number.negative) {
         field.remove_prefix(1);
     }
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(field.data(), field.data() + field.size(), value, std::chars_format::fixed);
-    if (error == std::errc::result_out_of_range) {
-        // Hundreds of digits: rare enough to take the C library's answer (infinity or zero).
-        const std::string copy(field.data(), static_cast<std::size_t>(end - field.data()));
-        return std::strtod(copy.c_str(), nullptr);
+    const std::size_t point = field.find('.');
+    std::string_view integer = field.substr(0, point);
+    std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : field.substr(point + 1);
+    if (integer.empty() && fraction.empty()) {
+        return false;
     }
-    return error == std::errc() ? value : 0;
+    for (std::string_view part : {integer, fraction}) {
+        for (char c : part) {
+            if (c < '0' || c > '9') {
+                return false;
+            }
+        }
+    }
+    integer.remove_prefix(std::min(integer.find_first_not_of('0'), integer.size()));
+    fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);
+    number.integer = integer;
+    number.fraction = fraction;
+    if (integer.empty() && fraction.empty()) {
+        number.negative = false; // -0 is 0
+    }
+    return true;
 }
 
 void upperCaseInto(std::string_view text, std::string& out) {

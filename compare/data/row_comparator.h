@@ -64,10 +64,16 @@ void toCsv(std::string_view row, std::string& csv);
 
 // The field has the form of a timestamp: '-' at 4 and 7, ' ' at 10, ':' at 13 and 16.
 bool looksLikeTimestamp(std::string_view field);
-// Contains no letter, no blank and none of the punctuation that cannot be part of a number.
-bool isNumericLooking(std::string_view field);
-// The decimal value of the field's leading number; 0 when it has none.
-double numericValue(std::string_view field);
+// A plain decimal number: an optional minus, digits with at most one point, nothing else but
+// white space around it. The parts point into the field, without leading zeros of the
+// integer part and trailing zeros of the fraction, so that equal values have equal parts.
+struct DecimalNumber {
+    bool negative = false;
+    std::string_view integer;
+    std::string_view fraction;
+};
+// Reads the field as a decimal number; false for anything else, the empty text included.
+bool parseDecimal(std::string_view field, DecimalNumber& number);
 // Upper-cases 8-bit text in the locale's code page into `out` (cleared first, capacity kept).
 void upperCaseInto(std::string_view text, std::string& out);
 

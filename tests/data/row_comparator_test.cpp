@@ -56,8 +56,15 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
         {"leading zeros, by value", kDefault, "007 \t x", "7 \t x", 0, 0},
         {"minus zero is zero", kDefault, "-0 \t x", "0 \t x", 0, 0},
         {"an integer against a decimal", kDefault, "10 \t x", "9.5 \t x", 1, -1},
-        {"integers past a double's precision are equal by value", kDefault,
-         "12345678901234567 \t x", "12345678901234568 \t x", 0, 0},
+        {"numbers are compared exactly, past a double's precision too", kDefault,
+         "12345678901234567 \t x", "12345678901234568 \t x", -1, 1},
+        {"long fractions too", kDefault, "0.10000000000000000001 \t x", "0.1 \t x", 1, -1},
+        {"trailing zeros of a fraction do not count", kDefault, "0.10 \t x", ".1 \t x", 0, 0},
+        {"negative decimals", kDefault, "-1.5 \t x", "-1.25 \t x", -1, 1},
+        {"dates are no numbers", kDefault, "2024-03-07 \t x", "2024-03-08 \t x", -1, 1},
+        {"dates as the last field", kDefault, "x \t 2024-03-07", "x \t 2024-03-08", -1, 1},
+        {"nor are codes with a dash", kDefault, "555-1234 \t x", "555-9999 \t x", -1, 1},
+        {"an empty value is not zero", kDefault, "1 \t  \t x", "1 \t 0 \t x", -1, 1},
         {"integers as the last field", kDefault, "x \t -12", "x \t -3", -1, 1},
         {"one and a half, one and two decimals, by value", kDefault, "1.5 \t x", "1.50 \t x", 0, 0},
         {"the same as the last field", kDefault, "x \t 1.5", "x \t 1.50", 0, 0},
@@ -70,7 +77,7 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
         {"exponent notation is no number: byte-wise", kDefault, "1.5E0 \t x", "1.5 \t x", 1, -1},
         {"exponent notation as the last field: upper-cased text", kDefault, "x \t 1.5e0",
          "x \t 1.5", 1, -1},
-        {"a tab inside a value still looks numeric", kDefault, "1\t5 \t x", "1.0\t7 \t x", 0, 0},
+        {"a tab inside a value makes it text", kDefault, "1\t5 \t x", "1.0\t7 \t x", -1, 1},
         {"letters differing in case", kDefault, "abc \t 1", "ABC \t 1", 1, -1},
         {"ignoring case", {true}, "abc \t 1", "ABC \t 1", 0, 0},
         {"the last field compares upper-cased text, row 1 first on a tie", kDefault, "1 \t abc",
@@ -196,20 +203,32 @@ TEST(RowComparator, ToCsvQuotesEveryValueAndDoublesQuotes) {
     }
 }
 
-TEST(RowComparator, NumericLookingAndValues) {
-    EXPECT_TRUE(isNumericLooking("-12.50"));
-    EXPECT_TRUE(isNumericLooking(""));
-    EXPECT_TRUE(isNumericLooking("1-2"));
-    EXPECT_FALSE(isNumericLooking("1 2"));
-    EXPECT_FALSE(isNumericLooking("1e5"));
-    EXPECT_FALSE(isNumericLooking("+1"));
-    EXPECT_FALSE(isNumericLooking("1,5"));
-    EXPECT_DOUBLE_EQ(numericValue("-12.50"), -12.5);
-    EXPECT_DOUBLE_EQ(numericValue(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(numericValue("1-2"), 1);
-    EXPECT_DOUBLE_EQ(numericValue("-"), 0);
-    EXPECT_DOUBLE_EQ(numericValue("\t7"), 7);
-    EXPECT_GT(numericValue(std::string(400, '9')), 1e300);
+TEST(RowComparator, ReadsOnlyPlainDecimalNumbers) {
+    struct NumberCase {
+        const char* field;
+        bool number;
+        bool negative = false;
+        const char* integer = "";
+        const char* fraction = "";
+    };
+    const std::vector<NumberCase> cases = {
+        {"-0012.500", true, true, "12", "5"}, {"\t7 ", true, false, "7", ""},
+        {".5", true, false, "", "5"},         {"5.", true, false, "5", ""},
+        {"-0.00", true, false, "", ""},       {"", false, false, "", ""},
+        {"-", false, false, "", ""},          {".", false, false, "", ""},
+        {"1-2", false, false, "", ""},        {"1e5", false, false, "", ""},
+        {"+1", false, false, "", ""},         {"1,5", false, false, "", ""},
+        {"1.2.3", false, false, "", ""},      {"1 2", false, false, "", ""},
+    };
+    for (const NumberCase& c : cases) {
+        DecimalNumber number;
+        ASSERT_EQ(parseDecimal(c.field, number), c.number) << c.field;
+        if (c.number) {
+            EXPECT_EQ(number.negative, c.negative) << c.field;
+            EXPECT_EQ(number.integer, c.integer) << c.field;
+            EXPECT_EQ(number.fraction, c.fraction) << c.field;
+        }
+    }
 }
 
 } // namespace
