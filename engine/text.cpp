@@ -7,31 +7,31 @@
 
 namespace zentab {
 
-std::string upperCase(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::mbstate_t in{};
+void upperCaseInto(std::string_view text, std::string& out) {
+    out.clear();
+    std::mbstate_t state{};
     std::size_t i = 0;
     while (i < text.size()) {
-        unsigned char byte = static_cast<unsigned char>(text[i]);
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
-            out.push_back(static_cast<char>(std::toupper(byte)));
+            out.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A')
+                                                     : static_cast<char>(byte));
             ++i;
             continue;
         }
         wchar_t wide = 0;
-        std::size_t used = std::mbrtowc(&wide, text.data() + i, text.size() - i, &in);
+        const std::size_t used = std::mbrtowc(&wide, text.data() + i, text.size() - i, &state);
         if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2) ||
             used == 0) {
-            // Not a character of this code page: keep the byte.
-            in = std::mbstate_t{};
+            // Not a character of this code page: the byte stays as it is.
+            state = std::mbstate_t{};
             out.push_back(static_cast<char>(byte));
             ++i;
             continue;
         }
         char encoded[MB_LEN_MAX];
         std::mbstate_t outState{};
-        std::size_t written = std::wcrtomb(
+        const std::size_t written = std::wcrtomb(
             encoded, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &outState);
         if (written == static_cast<std::size_t>(-1)) {
             out.append(text.data() + i, used);
@@ -40,6 +40,12 @@ std::string upperCase(std::string_view text) {
         }
         i += used;
     }
+}
+
+std::string upperCase(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    upperCaseInto(text, out);
     return out;
 }
 

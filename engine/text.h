@@ -10,6 +10,8 @@ namespace zentab {
 // Upper-cases 8-bit text in the code page of the program's locale (LC_CTYPE): multi-byte
 // characters are upper-cased whole; bytes that do not form a character stay as they are.
 std::string upperCase(std::string_view text);
+// The same into `out`, cleared first with its capacity kept: for loops over many rows.
+void upperCaseInto(std::string_view text, std::string& out);
 
 // Screen columns the text takes in the report: its characters when it is UTF-8 (continuation
 // bytes take none), its bytes otherwise.

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cwchar>
-#include <cwctype>
 
 #include "engine/report_writer.h"
+#include "engine/text.h"
 #include "settings/compare_settings.h"
 
 namespace zentab {
@@ -207,41 +206,6 @@ bool parseDecimal(std::string_view field, DecimalNumber& number) {
         number.negative = false; // -0 is 0
     }
     return true;
-}
-
-void upperCaseInto(std::string_view text, std::string& out) {
-    out.clear();
-    std::mbstate_t state{};
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            out.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A')
-                                                     : static_cast<char>(byte));
-            ++i;
-            continue;
-        }
-        wchar_t wide = 0;
-        const std::size_t used = std::mbrtowc(&wide, text.data() + i, text.size() - i, &state);
-        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2) ||
-            used == 0) {
-            // Not a character of this code page: the byte stays as it is.
-            state = std::mbstate_t{};
-            out.push_back(static_cast<char>(byte));
-            ++i;
-            continue;
-        }
-        char encoded[MB_LEN_MAX];
-        std::mbstate_t outState{};
-        const std::size_t written = std::wcrtomb(
-            encoded, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(wide))), &outState);
-        if (written == static_cast<std::size_t>(-1)) {
-            out.append(text.data() + i, used);
-        } else {
-            out.append(encoded, written);
-        }
-        i += used;
-    }
 }
 
 } // namespace zentab

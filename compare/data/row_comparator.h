@@ -74,7 +74,5 @@ struct DecimalNumber {
 };
 // Reads the field as a decimal number; false for anything else, the empty text included.
 bool parseDecimal(std::string_view field, DecimalNumber& number);
-// Upper-cases 8-bit text in the locale's code page into `out` (cleared first, capacity kept).
-void upperCaseInto(std::string_view text, std::string& out);
 
 } // namespace zentab
