@@ -138,8 +138,8 @@ private:
     int count1_ = 0;
     int count2_ = 0;
     bool ignoreCase_ = false;
-    std::vector<std::string> upper1_;     // Database 1's names upper-cased, with ignoreCase_
-    std::vector<std::string> exclusions_; // upper-cased once for the whole phase
+    std::vector<std::string> upper1_; // Database 1's names upper-cased, with ignoreCase_
+    CaselessNames exclusions_;
     int panelPosition_ = 0;
 };
 
@@ -171,9 +171,7 @@ void ListComparison::run() {
             upper1_.push_back(upperCase(entry.nameInDb1));
         }
     }
-    for (const std::string& name : settings_.*kind_.exclusions) {
-        exclusions_.push_back(upperCase(name));
-    }
+    exclusions_ = CaselessNames(settings_.*kind_.exclusions);
 
     pairDatabase2();
     const bool gating = settings_.*kind_.gating;
@@ -333,16 +331,7 @@ void ListComparison::listNotProcessed(const ObjectList& list, bool database1) {
 }
 
 bool ListComparison::excluded(const std::string& name) const {
-    if (exclusions_.empty()) {
-        return false;
-    }
-    const std::string upper = upperCase(name);
-    for (const std::string& excludedName : exclusions_) {
-        if (excludedName == upper) {
-            return true;
-        }
-    }
-    return false;
+    return exclusions_.contains(name);
 }
 
 void ListComparison::selectPanelEntry(const std::string& name) {

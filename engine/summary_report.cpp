@@ -32,10 +32,7 @@ public:
             const std::vector<std::string>& exclusions, bool listNotProcessed)
         : session_(session), writer_(session.writer), kind_(kind), columns_(std::move(columns)),
           longest_(session.longestName[static_cast<int>(kind)]),
-          listNotProcessed_(listNotProcessed) {
-        for (const std::string& name : exclusions) {
-            exclusions_.push_back(upperCase(name));
-        }
+          listNotProcessed_(listNotProcessed), exclusions_(exclusions) {
         for (std::size_t i = 0; i < columns_.size(); ++i) {
             dashes_ += kColumnRule;
         }
@@ -102,18 +99,7 @@ private:
         }
     }
 
-    bool excluded(const std::string& name) const {
-        if (exclusions_.empty()) {
-            return false;
-        }
-        const std::string upper = upperCase(name);
-        for (const std::string& excludedName : exclusions_) {
-            if (excludedName == upper) {
-                return true;
-            }
-        }
-        return false;
-    }
+    bool excluded(const std::string& name) const { return exclusions_.contains(name); }
 
     void row(const ObjectEntry& entry, bool fromDatabase1) {
         const std::string& name = fromDatabase1 ? entry.nameInDb1 : entry.nameInDb2;
@@ -149,8 +135,8 @@ private:
     const std::vector<SummaryColumn> columns_;
     const std::size_t longest_;
     const bool listNotProcessed_;
-    std::vector<std::string> exclusions_; // upper-cased once
-    std::string dashes_;                  // one rule piece per difference column
+    CaselessNames exclusions_;
+    std::string dashes_; // one rule piece per difference column
 };
 
 const ObjectList& listOf(const std::unique_ptr<DatabaseSource>& side, ObjectKind kind) {

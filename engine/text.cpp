@@ -83,4 +83,24 @@ std::string_view leftColumns(std::string_view text, std::size_t width) {
     return text;
 }
 
+CaselessNames::CaselessNames(const std::vector<std::string>& names) {
+    upper_.reserve(names.size());
+    for (const std::string& name : names) {
+        upper_.push_back(upperCase(name));
+    }
+}
+
+bool CaselessNames::contains(std::string_view name) const {
+    if (upper_.empty()) {
+        return false;
+    }
+    const std::string upper = upperCase(name);
+    for (const std::string& entry : upper_) {
+        if (entry == upper) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace zentab

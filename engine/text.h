@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zentab {
 
@@ -23,5 +24,16 @@ std::string_view leftColumns(std::string_view text, std::size_t width);
 
 // Without blanks, tabs, CR and LF at both ends.
 std::string trimmed(std::string_view text);
+
+// Names to leave out (the ignore lists), matched without regard to case. Any thread.
+class CaselessNames {
+public:
+    CaselessNames() = default;
+    explicit CaselessNames(const std::vector<std::string>& names);
+    bool contains(std::string_view name) const;
+
+private:
+    std::vector<std::string> upper_; // upper-cased once, not per lookup
+};
 
 } // namespace zentab
