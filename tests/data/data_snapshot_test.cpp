@@ -6,26 +6,16 @@
 #include "data/data_fixture.h"
 #include "db/snapshot_file.h"
 #include "engine/phases.h"
+#include "support/run_fixture.h"
 
 namespace zentab {
 namespace {
 
 using test::DataRun;
+using test::readSnapshotRecords;
 using test::SnapshotSection;
 
 const std::string kEnd(snapshot::kEndMarker);
-
-std::vector<std::string> readRecords(const std::string& path) {
-    std::string error;
-    auto file = SnapshotFile::openForReading(path, error);
-    EXPECT_TRUE(file) << error;
-    std::vector<std::string> records;
-    std::string record;
-    while (file && file->GetRecord(record)) {
-        records.push_back(record);
-    }
-    return records;
-}
 
 // Database 2 is a snapshot: its rows come from the data section, found object by object, and
 // the blocks of objects that are not compared are passed over.
@@ -126,7 +116,7 @@ TEST_F(DataRun, ASnapshotRunStoresTheRowsOfDatabase1) {
     compareTableData(session);
     session.writer.closeOutputFile();
 
-    EXPECT_EQ(readRecords(settings.s_SnapshotFile),
+    EXPECT_EQ(readSnapshotRecords(settings.s_SnapshotFile),
               (std::vector<std::string>{std::string(snapshot::kVersion),
                                         std::string(snapshot::kData), "T", "1 \t  \t a",
                                         "2 \t long \t ", kEnd, "EMPTY", kEnd, "MISSING", kEnd}));
@@ -150,7 +140,7 @@ TEST_F(DataRun, ASnapshotRunStoresTheRowsOfDatabase1) {
     ASSERT_TRUE(session.writer.openOutputFile());
     compareTableData(session);
     session.writer.closeOutputFile();
-    EXPECT_EQ(readRecords(copy), readRecords(dir.file("out.zsn")));
+    EXPECT_EQ(readSnapshotRecords(copy), readSnapshotRecords(dir.file("out.zsn")));
 }
 
 } // namespace

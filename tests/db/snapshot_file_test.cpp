@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/snapshot_file.h"
+#include "support/run_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zentab {
@@ -14,22 +15,13 @@ namespace {
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
+using test::writeSnapshotRecords;
 
 std::unique_ptr<SnapshotFile> openReader(const std::string& path) {
     std::string error;
     auto reader = SnapshotFile::openForReading(path, error);
     EXPECT_TRUE(reader) << error;
     return reader;
-}
-
-void writeRecords(const std::string& path, const std::vector<std::string>& records) {
-    std::string error;
-    auto writer = SnapshotFile::createForWriting(path, error);
-    ASSERT_TRUE(writer) << error;
-    for (const std::string& record : records) {
-        ASSERT_TRUE(writer->PutRecord(record));
-    }
-    ASSERT_TRUE(writer->close());
 }
 
 // Text whose every byte value occurs, so a shifted or dropped byte shows.
@@ -61,7 +53,7 @@ TEST(SnapshotFile, LengthFormsAreExact) {
         SCOPED_TRACE(c.length);
         const std::string path = dir.file("len" + std::to_string(c.length) + ".zsn");
         const std::string text = patterned(c.length, 3);
-        writeRecords(path, {text});
+        writeSnapshotRecords(path, {text});
         EXPECT_EQ(readFile(path), c.header + text);
 
         auto reader = openReader(path);
@@ -89,7 +81,7 @@ TEST(SnapshotFile, RoundTripAcrossBufferBoundaries) {
     }
     TempDir dir;
     const std::string path = dir.file("many.zsn");
-    writeRecords(path, records);
+    writeSnapshotRecords(path, records);
 
     auto reader = openReader(path);
     ASSERT_TRUE(reader);
@@ -112,7 +104,7 @@ TEST(SnapshotFile, EmptySnapshotLayoutAndEndOfFile) {
     ASSERT_EQ(records.size(), 19u);
     TempDir dir;
     const std::string path = dir.file("empty.zsn");
-    writeRecords(path, records);
+    writeSnapshotRecords(path, records);
 
     const std::string bytes = readFile(path);
     EXPECT_EQ(bytes.substr(0, 28), "\x0bVersion 5.0\x0f<<<START TABLES");
@@ -132,7 +124,7 @@ TEST(SnapshotFile, EmptySnapshotLayoutAndEndOfFile) {
 TEST(SnapshotFile, TruncatedFileFailsEveryLaterRead) {
     TempDir dir;
     const std::string whole = dir.file("whole.zsn");
-    writeRecords(whole, {"first", "second", patterned(70000, 5), "never"});
+    writeSnapshotRecords(whole, {"first", "second", patterned(70000, 5), "never"});
     const std::string bytes = readFile(whole);
     const std::size_t third = 1 + 5 + 1 + 6; // where the long record's header begins
 
@@ -212,7 +204,7 @@ TEST(SnapshotFile, CreatingReplacesAnExistingFile) {
     TempDir dir;
     const std::string path = dir.file("old.zsn");
     writeFile(path, std::string(10000, 'x'));
-    writeRecords(path, {"new"});
+    writeSnapshotRecords(path, {"new"});
     EXPECT_EQ(readFile(path), "\x03new");
 }
 

@@ -124,24 +124,7 @@ protected:
         return text.substr(kHeader.size(), text.size() - kHeader.size() - kEndLine.size());
     }
 
-    // Each run of one colour tagged: [1] Database 1, [2] Database 2, [C] common objects,
-    // [E] messages, [T] text.
-    std::string tagged() const {
-        const ReportColours colours;
-        std::string text;
-        std::vector<ReportRun> runs;
-        session.report.snapshot(text, runs);
-        std::string out;
-        for (const ReportRun& run : runs) {
-            const char* tag = run.colour == colours.database1   ? "[1]"
-                              : run.colour == colours.database2 ? "[2]"
-                              : run.colour == colours.common    ? "[C]"
-                              : run.colour == colours.error     ? "[E]"
-                                                                : "[T]";
-            out += tag + text.substr(run.start, run.length);
-        }
-        return out;
-    }
+    std::string tagged() const { return colourTagged(session.report); }
 
     std::vector<std::pair<std::string, bool ObjectEntry::*>> differences;
 };

@@ -9,6 +9,7 @@
 #include "engine/phases.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zentab::test {
 namespace {
@@ -22,24 +23,7 @@ protected:
         session.side2 = sqlite("two.db", sql2, "two.db");
     }
 
-    // The report with each run of one colour tagged: [1] Database 1, [2] Database 2, [C] common
-    // objects, [E] messages, [T] text.
-    std::string tagged() const {
-        const ReportColours colours;
-        std::string text;
-        std::vector<ReportRun> runs;
-        session.report.snapshot(text, runs);
-        std::string out;
-        for (const ReportRun& run : runs) {
-            const char* tag = run.colour == colours.database1   ? "[1]"
-                              : run.colour == colours.database2 ? "[2]"
-                              : run.colour == colours.common    ? "[C]"
-                              : run.colour == colours.error     ? "[E]"
-                                                                : "[T]";
-            out += tag + text.substr(run.start, run.length);
-        }
-        return out;
-    }
+    std::string tagged() const { return colourTagged(session.report); }
 };
 
 // One line of the section for the table "orders" (W = 8).

@@ -8,34 +8,13 @@
 #include "engine/phases.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zentab::test {
 namespace {
 
 using Records = std::vector<std::string>;
 const std::string kEnd(snapshot::kEndMarker);
-
-Records readRecords(const std::string& path) {
-    std::string error;
-    auto file = SnapshotFile::openForReading(path, error);
-    EXPECT_TRUE(file) << error;
-    Records records;
-    std::string record;
-    while (file && file->GetRecord(record)) {
-        records.push_back(record);
-    }
-    return records;
-}
-
-void writeRecords(const std::string& path, const Records& records) {
-    std::string error;
-    auto file = SnapshotFile::createForWriting(path, error);
-    ASSERT_TRUE(file) << error;
-    for (const std::string& record : records) {
-        ASSERT_TRUE(file->PutRecord(record));
-    }
-    ASSERT_TRUE(file->close());
-}
 
 class ColumnSnapshot : public ColumnFixture {
 protected:
@@ -92,7 +71,7 @@ TEST_F(ColumnSnapshot, ASnapshotRunWritesTheColumnSectionsOfDatabase1) {
         kEnd,
     };
     // clang-format on
-    EXPECT_EQ(readRecords(path), expected);
+    EXPECT_EQ(readSnapshotRecords(path), expected);
 
     // Nothing reaches the report, and only Database 1 is read.
     EXPECT_EQ(report(), "");
@@ -157,7 +136,7 @@ TEST_F(ColumnSnapshot, ASnapshotSideAgainstTheOnlineDatabase) {
 TEST_F(ColumnSnapshot, BlocksAreFoundByAForwardSearch) {
     const std::string path = dir.file("hand.zsn");
     // clang-format off
-    writeRecords(path, {
+    writeSnapshotRecords(path, {
         "Version 5.0",
         "<<<START TABLES", "ORDERS", "STOCK", kEnd,
         "<<<START COLUMNS",
@@ -237,7 +216,7 @@ TEST_F(ColumnSnapshot, BlocksAreFoundByAForwardSearch) {
 TEST_F(ColumnSnapshot, ASnapshotOfASnapshotCopiesTheBlocksItFinds) {
     const std::string source = dir.file("source.zsn");
     // clang-format off
-    writeRecords(source, {
+    writeSnapshotRecords(source, {
         "Version 5.0",
         "<<<START COLUMNS",
         "ORDERS",
@@ -257,7 +236,7 @@ TEST_F(ColumnSnapshot, ASnapshotOfASnapshotCopiesTheBlocksItFinds) {
         "Version 5.0", "<<<START COLUMNS",      "ORDERS", "ID", "INTEGER(9)", "INTEGER", "Y", "11",
         kEnd,          "<<<START VIEW COLUMNS",
     };
-    EXPECT_EQ(readRecords(copy), expected);
+    EXPECT_EQ(readSnapshotRecords(copy), expected);
 }
 
 } // namespace

@@ -110,26 +110,7 @@ std::string IndexRun::section() const {
 }
 
 std::string IndexRun::taggedSection() const {
-    const ReportColours colours;
-    std::string text;
-    std::vector<ReportRun> runs;
-    session.report.snapshot(text, runs);
-    const std::size_t end = text.rfind(kEndLine);
-    std::string out;
-    for (const ReportRun& run : runs) {
-        const std::size_t from = std::max(run.start, listEnd_);
-        const std::size_t to = std::min(run.start + run.length, end);
-        if (from >= to) {
-            continue;
-        }
-        const char* tag = run.colour == colours.database1   ? "[1]"
-                          : run.colour == colours.database2 ? "[2]"
-                          : run.colour == colours.common    ? "[C]"
-                          : run.colour == colours.error     ? "[E]"
-                                                            : "[T]";
-        out += tag + text.substr(from, to - from);
-    }
-    return out;
+    return colourTagged(session.report, listEnd_, session.report.text().rfind(kEndLine));
 }
 
 } // namespace zentab::test

@@ -13,24 +13,13 @@
 #include "engine/run_driver.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zentab::test {
 namespace {
 
 using Records = std::vector<std::string>;
 const std::string kEnd(snapshot::kEndMarker);
-
-Records readRecords(const std::string& path) {
-    std::string error;
-    auto file = SnapshotFile::openForReading(path, error);
-    EXPECT_TRUE(file) << error;
-    Records records;
-    std::string record;
-    while (file && file->GetRecord(record)) {
-        records.push_back(record);
-    }
-    return records;
-}
 
 // The same four functions in two schemas, one per side, differing as a real change would: a
 // parameter made INOUT (which drops the declared return value), parameters reordered, a result
@@ -207,7 +196,7 @@ TEST_F(PostgresParameters, ASnapshotSideComparesLikeItsDatabase) {
         kEnd,
     };
     // clang-format on
-    EXPECT_EQ(readRecords(path), expected);
+    EXPECT_EQ(readSnapshotRecords(path), expected);
     EXPECT_EQ(report(), "");
 
     session.clearCommonLists();

@@ -1,10 +1,56 @@
 #include "support/run_fixture.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "db/snapshot_file.h"
 
 namespace zentab::test {
+
+std::vector<std::string> readSnapshotRecords(const std::string& path) {
+    std::string error;
+    auto file = SnapshotFile::openForReading(path, error);
+    EXPECT_TRUE(file) << error;
+    std::vector<std::string> records;
+    std::string record;
+    while (file && file->GetRecord(record)) {
+        records.push_back(record);
+    }
+    return records;
+}
+
+void writeSnapshotRecords(const std::string& path, const std::vector<std::string>& records) {
+    std::string error;
+    auto file = SnapshotFile::createForWriting(path, error);
+    ASSERT_TRUE(file) << error;
+    for (const std::string& record : records) {
+        ASSERT_TRUE(file->PutRecord(record));
+    }
+    ASSERT_TRUE(file->close());
+}
+
+std::string colourTagged(const ReportDocument& report, std::size_t from, std::size_t to) {
+    const ReportColours colours;
+    std::string text;
+    std::vector<ReportRun> runs;
+    report.snapshot(text, runs);
+    to = std::min(to, text.size());
+    std::string out;
+    for (const ReportRun& run : runs) {
+        const std::size_t start = std::max(run.start, from);
+        const std::size_t end = std::min(run.start + run.length, to);
+        if (start >= end) {
+            continue;
+        }
+        const char* tag = run.colour == colours.database1   ? "[1]"
+                          : run.colour == colours.database2 ? "[2]"
+                          : run.colour == colours.common    ? "[C]"
+                          : run.colour == colours.error     ? "[E]"
+                                                            : "[T]";
+        out += tag + text.substr(start, end - start);
+    }
+    return out;
+}
 
 void writeEmptySnapshot(const std::string& path) {
     std::string error;

@@ -30,6 +30,16 @@ struct SnapshotSection {
 // Writes the version record and the sections in the order given.
 void writeSnapshot(const std::string& path, const std::vector<SnapshotSection>& sections);
 
+// Every record of a snapshot file, the version record first.
+std::vector<std::string> readSnapshotRecords(const std::string& path);
+// Writes exactly these records.
+void writeSnapshotRecords(const std::string& path, const std::vector<std::string>& records);
+
+// The report text from `from` up to `to` with each run of one colour tagged: [1] Database 1,
+// [2] Database 2, [C] common objects, [E] messages, [T] anything else.
+std::string colourTagged(const ReportDocument& report, std::size_t from = 0,
+                         std::size_t to = std::string::npos);
+
 class RunFixture : public ::testing::Test {
 protected:
     RunFixture();
