@@ -15,6 +15,7 @@
 #include "db/snapshot_file.h"
 #include "engine/phases.h"
 #include "engine/session.h"
+#include "engine/text.h"
 
 namespace zentab {
 
@@ -150,7 +151,8 @@ public:
                                       side2_ != nullptr ? side2_->maxOrderByColumns : 10000),
               &session.writer),
           output_(session.writer, settings_.b_DataAsCSV),
-          convertToCsv_(texts.convertToCsv && settings_.b_DataAsCSV && !snapshotRun_) {}
+          convertToCsv_(texts.convertToCsv && settings_.b_DataAsCSV && !snapshotRun_),
+          foldCase_(comparator_.options().ignoreCase) {}
 
     void run(std::vector<ObjectEntry*>& objects) {
         RunHost& host = s_.host();
@@ -287,24 +289,49 @@ private:
         }
     }
 
-    // Fetches the next row of one side into `row`; keeps the row before it in `previous` and
-    // warns once per object when the side's order is not the comparator's.
-    bool fetch(RowStream& stream, std::string& row, std::string& previous, bool& hasPrevious,
-               bool& warned, const ObjectEntry& object, bool database1) {
-        std::swap(previous, row);
+    // One side's current row and the row before it, each with its case-folded copy when the
+    // comparison ignores case, so that every row is folded once however often it is compared.
+    struct SideRows {
+        std::string row;
+        std::string folded;
+        std::string previous;
+        std::string previousFolded;
+        bool hasPrevious = false;
+        bool warned = false; // the ordering warning was given for this object
+
+        void restart() {
+            row.clear();
+            folded.clear();
+            hasPrevious = warned = false;
+        }
+    };
+
+    std::string_view key(const std::string& row, const std::string& folded) const {
+        return foldCase_ ? std::string_view(folded) : std::string_view(row);
+    }
+
+    // Fetches the next row of one side; warns once per object when the side's order is not the
+    // comparator's.
+    bool fetch(RowStream& stream, SideRows& rows, const ObjectEntry& object, bool database1) {
+        std::swap(rows.previous, rows.row);
+        std::swap(rows.previousFolded, rows.folded);
         bool more;
         if (convertToCsv_) {
             more = stream.next(fetched_);
-            toCsv(fetched_, row);
+            toCsv(fetched_, rows.row);
         } else {
-            more = stream.next(row);
+            more = stream.next(rows.row);
         }
         if (!more) {
             return false;
         }
-        if (checkOrder_ && hasPrevious && !warned &&
-            comparator_.compareQuietly(previous, row) > 0) {
-            warned = true;
+        if (foldCase_) {
+            upperCaseInto(rows.row, rows.folded);
+        }
+        if (checkOrder_ && rows.hasPrevious && !rows.warned &&
+            comparator_.compareFolded(key(rows.previous, rows.previousFolded),
+                                      key(rows.row, rows.folded), false) > 0) {
+            rows.warned = true;
             const DatabaseSource& side = database1 ? side1_ : *side2_;
             s_.writer.append(texts_.outOfOrder + nameOnSide(object, database1) + " in database " +
                                  side.displayName +
@@ -313,7 +340,7 @@ private:
                                  "reported for it may not be real.\r\n\r\n",
                              ReportColour::Error, false, true);
         }
-        hasPrevious = true;
+        rows.hasPrevious = true;
         return true;
     }
 
@@ -325,12 +352,8 @@ private:
         bool more1 = true;
         bool need2 = stream2 != nullptr;
         bool more2 = stream2 != nullptr;
-        bool hasPrevious1 = false;
-        bool hasPrevious2 = false;
-        bool warned1 = false;
-        bool warned2 = false;
-        row1_.clear();
-        row2_.clear();
+        rows1_.restart();
+        rows2_.restart();
 
         while (true) {
             advanceProgress(false);
@@ -340,10 +363,10 @@ private:
                 return true;
             }
             if (need1 && more1) {
-                more1 = fetch(stream1, row1_, previous1_, hasPrevious1, warned1, object, true);
+                more1 = fetch(stream1, rows1_, object, true);
             }
             if (need2 && more2) {
-                more2 = fetch(*stream2, row2_, previous2_, hasPrevious2, warned2, object, false);
+                more2 = fetch(*stream2, rows2_, object, false);
             }
 
             if (snapshotRun_) {
@@ -351,7 +374,7 @@ private:
                     return false;
                 }
                 if (snapshotOut_ != nullptr) {
-                    snapshotOut_->PutRecord(row1_);
+                    snapshotOut_->PutRecord(rows1_.row);
                 }
                 continue;
             }
@@ -365,7 +388,8 @@ private:
             } else if (!more2) {
                 order = -1;
             } else {
-                order = comparator_.compare(row1_, row2_);
+                order = comparator_.compareFolded(key(rows1_.row, rows1_.folded),
+                                                  key(rows2_.row, rows2_.folded), true);
             }
             if (order == 0) {
                 need1 = need2 = true;
@@ -385,7 +409,7 @@ private:
             }
             need1 = order < 0;
             need2 = !need1;
-            output_.writeRow(need1 ? row1_ : row2_, need1);
+            output_.writeRow(need1 ? rows1_.row : rows2_.row, need1);
         }
     }
 
@@ -398,6 +422,7 @@ private:
     RowComparator comparator_;
     DifferenceOutput output_;
     const bool convertToCsv_;
+    const bool foldCase_;
     SnapshotFile* snapshotOut_ = nullptr;
 
     int progress_ = 0;
@@ -406,10 +431,8 @@ private:
     bool checkOrder_ = false;
 
     // Row texts, reused from row to row and object to object.
-    std::string row1_;
-    std::string row2_;
-    std::string previous1_;
-    std::string previous2_;
+    SideRows rows1_;
+    SideRows rows2_;
     std::string fetched_;
     std::string scratch_;
 };

@@ -81,8 +81,6 @@ std::string_view RowComparator::trimmedField(std::string_view field) const {
     return field;
 }
 
-// Every field is split off and trimmed alike, the last one included, so that the blank
-// options treat a field the same wherever it stands in the row.
 int RowComparator::compareRows(std::string_view row1, std::string_view row2, bool warn) {
     if (options_.ignoreCase) {
         upperCaseInto(row1, upperRow1_);
@@ -90,6 +88,12 @@ int RowComparator::compareRows(std::string_view row1, std::string_view row2, boo
         row1 = upperRow1_;
         row2 = upperRow2_;
     }
+    return compareFolded(row1, row2, warn);
+}
+
+// Every field is split off and trimmed alike, the last one included, so that the blank
+// options treat a field the same wherever it stands in the row.
+int RowComparator::compareFolded(std::string_view row1, std::string_view row2, bool warn) {
     if (row1 == row2) {
         return 0;
     }

@@ -40,6 +40,9 @@ public:
     int compare(std::string_view row1, std::string_view row2);
     // The same order without writing anything.
     int compareQuietly(std::string_view row1, std::string_view row2);
+    // The order of rows that are already upper-cased when the options ignore case (a caller
+    // comparing each row more than once folds it once); writes the warning when `warn`.
+    int compareFolded(std::string_view row1, std::string_view row2, bool warn);
 
     const RowCompareOptions& options() const { return options_; }
 

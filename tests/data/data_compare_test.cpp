@@ -54,6 +54,16 @@ TEST_F(DataRun, RowsWithoutAnEqualAreWrittenInComparatorOrder) {
     }
 }
 
+TEST_F(DataRun, IgnoringCaseMatchesRowsThatDifferInCaseAndWritesTheRowsAsRead) {
+    sqliteSides(
+        withRows(kTable, "T", {"1, 'a', 'x', 'p'", "2, 'b', 'y', 'q'", "3, 'c', 'z', 'r'"}),
+        withRows(kTable, "T", {"1, 'A', 'X', 'p'", "2, 'B', 'Y', 's'", "3, 'C', 'Z', 'R'"}));
+    session.settings.b_IgnoreDatCase = true;
+    run();
+    EXPECT_EQ(dataText(1, 1), kTableHeader + "\r\n< 2           b          y        q     "
+                                             "\r\n> 2           B          Y        s     ");
+}
+
 TEST_F(DataRun, IdenticalTablesWriteNothingButTheOptionalNoDifferencesLine) {
     const auto sql = withRows(kTable, "T", {"1, 'a', '1.5', NULL", "2, 'b', '2', 'x'"});
     sqliteSides(sql, sql);
