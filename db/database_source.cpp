@@ -22,7 +22,6 @@ constexpr const char* kNotRequired = "-not required-";
 constexpr std::size_t kMaxConnectString = 511;
 constexpr std::size_t kMaxSystemText = 255;
 constexpr std::size_t kFetchBufferSize = 10000;
-constexpr int kUnknownOrderByLimit = 10000;
 
 SQLHENV env(const OdbcEnvironment& environment) {
     return static_cast<SQLHENV>(environment.get());

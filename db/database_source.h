@@ -27,6 +27,9 @@ struct ResultColumn {
     long long size = 0;
 };
 
+// The ORDER BY limit taken when a driver reports none (and for a side that orders nothing).
+inline constexpr int kUnknownOrderByLimit = 10000;
+
 class DatabaseSource {
 public:
     // On-line side (b_IsSnapshot false): the connect string comes from `provider`.
@@ -100,7 +103,7 @@ public:
     std::vector<std::string> catalogNames;
     std::string defaultOwner;
     std::string s_ConnectString;
-    int maxOrderByColumns = 10000;
+    int maxOrderByColumns = kUnknownOrderByLimit;
     std::string userName;
     std::string serverName;
     std::string databaseFile;

@@ -36,6 +36,10 @@ struct ObjectEntry {
     bool compareData = false;
     std::vector<ColumnEntry> columns;
     std::vector<IndexEntry> indexes;
+
+    // The name the control panel lists the object under: Database 2's spelling, which the list
+    // phase adds; a snapshot run lists Database 1's alone.
+    const std::string& panelName() const { return nameInDb2.empty() ? nameInDb1 : nameInDb2; }
 };
 
 enum class ObjectKind { Tables = 0, Views = 1, Procedures = 2 };

@@ -335,17 +335,7 @@ bool ListComparison::excluded(const std::string& name) const {
 }
 
 void ListComparison::selectPanelEntry(const std::string& name) {
-    // Searched on from the last entry found, wrapping to the top once: the walks mostly meet
-    // the entries in the order they were added.
-    const std::string text = panelText(name);
-    int index = host_.panelFindObject(panelPosition_, text);
-    if (index < 0 && panelPosition_ > 0) {
-        index = host_.panelFindObject(0, text);
-    }
-    if (index >= 0) {
-        panelPosition_ = index;
-    }
-    host_.panelSelectObject(index);
+    s_.selectPanelObject(panelText(name), panelPosition_);
 }
 
 void compareList(Session& session, const ListKindTexts& kind) {

@@ -22,6 +22,17 @@ std::string Session::currentMainCaption() const {
     return currentCaption_;
 }
 
+void Session::selectPanelObject(const std::string& text, int& from) {
+    int index = host_.panelFindObject(from, text);
+    if (index < 0 && from > 0) {
+        index = host_.panelFindObject(0, text);
+    }
+    if (index >= 0) {
+        from = index;
+    }
+    host_.panelSelectObject(index);
+}
+
 void Session::pauseStopCheck() {
     while (control.paused) {
         if (!control.running) {

@@ -91,6 +91,11 @@ public:
     // Control panel caption line.
     void setPanelCaption(const std::string& caption) { host_.setPanelCaption(caption); }
 
+    // Worker: selects `text` in the control panel's object list, searched on from `from` (the
+    // entry found last, which it updates) and then once from the top, as the phases meet the
+    // entries mostly in the order they were added. Clears the selection when it is not there.
+    void selectPanelObject(const std::string& text, int& from);
+
     // Worker: waits while paused and ends the run when a stop was requested.
     void pauseStopCheck();
     // Worker: ends the run at once with the stop line. Does not return.

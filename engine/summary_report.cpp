@@ -74,29 +74,18 @@ private:
                            "found in the ") +
                    what + "\r\n\r\n",
                ReportColour::Text, true);
-        if (kind_ == ObjectKind::Procedures) {
-            append(std::string(longest_ + 30, ' ') + "Parameter           ", ReportColour::Common,
-                   false);
-        } else {
-            append(std::string(longest_ + 30, ' '), ReportColour::Common, false);
-            for (const SummaryColumn& column : columns_) {
-                append(column.heading, ReportColour::Common, false);
-            }
+        std::string headings(longest_ + 30, ' ');
+        for (const SummaryColumn& column : columns_) {
+            headings += column.heading;
         }
+        append(headings, ReportColour::Common, false);
         append("\r\n" + std::string(longest_ + 3, ' ') + "DATABASE 1    ", ReportColour::Database1,
                false);
         append("DATABASE 2   ", ReportColour::Database2, false);
         for (const SummaryColumn& column : columns_) {
             append(column.subHeading, ReportColour::Common, false);
         }
-        if (kind_ == ObjectKind::Procedures) {
-            append(kRule + dashes_, ReportColour::Text, false);
-        } else {
-            append(kRule, ReportColour::Text, false);
-            for (std::size_t i = 0; i < columns_.size(); ++i) {
-                append(kColumnRule, ReportColour::Text, false);
-            }
-        }
+        append(kRule + dashes_, ReportColour::Text, false);
     }
 
     bool excluded(const std::string& name) const { return exclusions_.contains(name); }
@@ -125,8 +114,7 @@ private:
         for (const SummaryColumn& column : columns_) {
             append(entry.*column.flag ? kMark : blank, ReportColour::Error, true);
         }
-        append(kRule, ReportColour::Text, false);
-        append(dashes_, ReportColour::Text, false);
+        append(kRule + dashes_, ReportColour::Text, false);
     }
 
     Session& session_;

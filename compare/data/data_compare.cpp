@@ -146,10 +146,10 @@ public:
         : s_(session), texts_(texts), settings_(session.settings),
           snapshotRun_(session.settings.b_SnapshotOnly), side1_(*session.side1),
           side2_(snapshotRun_ ? nullptr : session.side2.get()),
-          comparator_(
-              RowCompareOptions::from(settings_, side1_.maxOrderByColumns,
-                                      side2_ != nullptr ? side2_->maxOrderByColumns : 10000),
-              &session.writer),
+          comparator_(RowCompareOptions::from(settings_, side1_.maxOrderByColumns,
+                                              side2_ != nullptr ? side2_->maxOrderByColumns
+                                                                : kUnknownOrderByLimit),
+                      &session.writer),
           output_(session.writer, settings_.b_DataAsCSV),
           convertToCsv_(texts.convertToCsv && settings_.b_DataAsCSV && !snapshotRun_),
           foldCase_(comparator_.options().ignoreCase) {}
@@ -197,12 +197,7 @@ private:
     }
 
     void startObject(const ObjectEntry& object) {
-        const std::string& shown = object.nameInDb2.empty() ? object.nameInDb1 : object.nameInDb2;
-        const int found = s_.host().panelFindObject(panelIndex_, texts_.panelPrefix + shown);
-        if (found >= 0) {
-            panelIndex_ = found;
-            s_.host().panelSelectObject(found);
-        }
+        s_.selectPanelObject(texts_.panelPrefix + object.panelName(), panelIndex_);
         advanceProgress(true);
     }
 

@@ -7,8 +7,6 @@ namespace zentab {
 
 namespace {
 
-constexpr int kUnknownOrderByLimit = 10000;
-
 StatementSide statementSide(const DatabaseSource& side, bool isDatabase1,
                             const Preferences& preferences) {
     StatementSide facts;

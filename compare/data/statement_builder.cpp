@@ -124,9 +124,9 @@ BuiltStatement buildDataStatement(const StatementRequest& request) {
     std::string orderBy;
     int limit = request.snapshotOnly ? request.orderByLimit1
                                      : std::min(request.orderByLimit1, request.orderByLimit2);
-    bool orderStarted = false;
     int number = 0;
-    // Columns that cannot be ordered do not use up the driver's limit.
+    // Columns that cannot be ordered do not use up the driver's limit; once a column's number
+    // passes the limit, the ORDER BY list is complete.
     if (request.columns != nullptr) {
         for (const ColumnEntry& column : *request.columns) {
             ++number;
@@ -135,23 +135,18 @@ BuiltStatement buildDataStatement(const StatementRequest& request) {
             }
             built.selectList +=
                 columnNameInStatement(column.name, false, request.side, request.autoSpecialName);
-            if (!orderStarted) {
-                if (column.orderable) {
-                    orderBy = columnNameInStatement(column.name, true, request.side,
-                                                    request.autoSpecialName);
-                    orderStarted = true;
-                } else {
-                    ++limit;
-                }
-            } else if (number <= limit) {
-                if (column.orderable) {
-                    orderBy += ", ";
-                    orderBy += columnNameInStatement(column.name, true, request.side,
-                                                     request.autoSpecialName);
-                } else {
-                    ++limit;
-                }
+            if (!orderBy.empty() && number > limit) {
+                continue;
             }
+            if (!column.orderable) {
+                ++limit;
+                continue;
+            }
+            if (!orderBy.empty()) {
+                orderBy += ", ";
+            }
+            orderBy +=
+                columnNameInStatement(column.name, true, request.side, request.autoSpecialName);
         }
     }
 

@@ -129,15 +129,8 @@ private:
     }
 
     void showProgress(const ObjectEntry& table) {
-        RunHost& host = session_.host();
-        // The list phase adds Database 2's spelling; a snapshot run lists Database 1's alone.
-        const std::string& name = table.nameInDb2.empty() ? table.nameInDb1 : table.nameInDb2;
-        const int found = host.panelFindObject(panelFrom_, name);
-        if (found >= 0) {
-            host.panelSelectObject(found);
-            panelFrom_ = found + 1;
-        }
-        host.progressStepIt();
+        session_.selectPanelObject(table.panelName(), panelFrom_);
+        session_.host().progressStepIt();
     }
 
     void appendErrorBlock() {

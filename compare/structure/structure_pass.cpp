@@ -116,20 +116,8 @@ private:
     }
 
     void showProgress(const ObjectEntry& object) {
-        RunHost& host = session_.host();
-        // The list phase adds Database 2's spelling; a snapshot run lists Database 1's alone.
-        const std::string& name = object.nameInDb2.empty() ? object.nameInDb1 : object.nameInDb2;
-        const std::string text = texts_.panelPrefix + name;
-        // Searched on from the previous object, then from the top, as a list box finds.
-        int found = host.panelFindObject(panelFrom_, text);
-        if (found < 0 && panelFrom_ > 0) {
-            found = host.panelFindObject(0, text);
-        }
-        if (found >= 0) {
-            host.panelSelectObject(found);
-            panelFrom_ = found + 1;
-        }
-        host.progressStepIt();
+        session_.selectPanelObject(texts_.panelPrefix + object.panelName(), panelFrom_);
+        session_.host().progressStepIt();
     }
 
     // SQLColumns for tables and views, SQLProcedureColumns for procedures: the same arguments.
