@@ -23,7 +23,7 @@ void DifferenceOutput::writeHeader(DifferenceKind kind, std::string_view objectN
                                    std::string_view statement1, std::string_view statement2) {
     widths_.clear();
     for (const HeaderColumn& column : columns) {
-        const int nameLength = static_cast<int>(column.name.size());
+        const int nameLength = static_cast<int>(textWidth(column.name));
         // A name at least as wide as its values gets a blank after it.
         widths_.push_back(nameLength >= column.width ? nameLength + 1 : column.width);
     }

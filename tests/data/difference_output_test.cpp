@@ -68,6 +68,15 @@ TEST_F(DifferenceOutputTest, Utf8ValuesTakeOneColumnPerCharacter) {
     EXPECT_EQ(output.widths(), (std::vector<int>{12, 2}));
 }
 
+TEST_F(DifferenceOutputTest, Utf8ColumnNamesAreMeasuredInCharacters) {
+    DifferenceOutput output(writer, false);
+    output.writeHeader(DifferenceKind::Table, "T", {{"Größe", 3}, {"N", 1}});
+    output.writeRow("1 \t 2", true);
+    EXPECT_EQ(document.text(), "\r\n\r\n\r\nDifferences found in table T\r\n\r\n"
+                               "  Größe _N _\r\n"
+                               "\r\n< 1      2  ");
+}
+
 TEST_F(DifferenceOutputTest, CsvFormsOfTheHeaderAndTheMarkers) {
     DifferenceOutput output(writer, true);
     output.writeHeader(DifferenceKind::View, "V", {{"A", 1}, {"B", 1}});
