@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "db/database_source.h"
+#include "db/search_pattern.h"
 #include "engine/session.h"
 
 namespace zentab {
@@ -104,8 +105,11 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
     SQLRETURN rc = SQL_ERROR;
     bool qualified = !s_DatabaseUser.empty() && (schemasListed || catalogsListed);
     if (qualified) {
+        // The catalog is an ordinary argument, the schema a pattern.
+        const std::string schemaPattern =
+            escapeSearchPattern(s_DatabaseUser, searchPatternEscape(*this));
         rc = b_IsCatalog ? catalogCall(text(s_DatabaseUser), nullptr)
-                         : catalogCall(nullptr, text(s_DatabaseUser));
+                         : catalogCall(nullptr, text(schemaPattern));
     }
     // A driver that refuses the qualifier still lists everything unqualified.
     if (!CheckReturn(rc, "catalog list")) {

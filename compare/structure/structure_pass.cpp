@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "compare/structure/column_types.h"
-#include "compare/structure/search_pattern.h"
+#include "db/search_pattern.h"
 #include "db/database_source.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"

@@ -236,6 +236,23 @@ TEST_F(PostgresLists, OwnerQualifiedSideListsOnlyItsSchema) {
     EXPECT_TRUE(host.messages().empty());
 }
 
+// The owner is a search pattern to the catalog functions: its underscore must not match the
+// schema that has another character in its place.
+TEST_F(PostgresLists, AnUnderscoreInTheOwnerMatchesOnlyItself) {
+    std::string lookalike = schema();
+    ASSERT_EQ(lookalike[2], '_');
+    lookalike[2] = 'x';
+    execute({"DROP SCHEMA IF EXISTS " + lookalike + " CASCADE", "CREATE SCHEMA " + lookalike,
+             "CREATE TABLE " + lookalike + ".t3 (a int)",
+             "CREATE FUNCTION " + lookalike + ".f3() RETURNS int LANGUAGE sql AS 'SELECT 3'"});
+    auto side = connect(schema());
+    side->ListTables(true, true);
+    side->ListProcedures(true, true);
+    execute({"DROP SCHEMA " + lookalike + " CASCADE"});
+    EXPECT_EQ(names1(side->tables), (std::vector<std::string>{"Mixed ", "t1"}));
+    EXPECT_EQ(names1(side->procedures), std::vector<std::string>{"f1"});
+}
+
 TEST_F(PostgresLists, UnqualifiedSideListsEverySchema) {
     auto side = connect("");
     // The server is shared: other schemas may hold tables too.

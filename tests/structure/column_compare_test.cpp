@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/structure/search_pattern.h"
+#include "db/search_pattern.h"
 #include "engine/phases.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"

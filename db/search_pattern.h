@@ -1,7 +1,8 @@
 #pragma once
-// Names passed to the catalog functions whose arguments are search patterns (SQLColumns,
-// SQLProcedureColumns): without escaping, '_' and '%' in a name match other objects too, so that
-// "order_lines" would also describe "orderxlines". Any thread that owns the side.
+// Names passed to the catalog functions whose arguments are search patterns (the schema of
+// SQLTables and SQLProcedures, schema and object of SQLColumns and SQLProcedureColumns): without
+// escaping, '_' and '%' in a name match other objects too, so that "order_lines" would also
+// describe "orderxlines". Any thread that owns the side.
 
 #include <string>
 #include <string_view>

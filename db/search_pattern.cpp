@@ -1,4 +1,4 @@
-#include "compare/structure/search_pattern.h"
+#include "db/search_pattern.h"
 
 #include <sql.h>
 #include <sqlext.h>
