@@ -485,19 +485,29 @@ bool DatabaseSource::ExecuteStatement(const std::string& text, OdbcStatement& st
     return true;
 }
 
-bool DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
+FetchResult DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
     row.clear();
     if (!statement) {
-        return false;
+        return FetchResult::End;
     }
     if (statement.resultColumns() < 0) {
         SQLSMALLINT count = 0;
-        SQLNumResultCols(stmt(statement), &count);
+        if (!CheckReturn(SQLNumResultCols(stmt(statement), &count), "SQLNumResultCols")) {
+            GetErrorText(&statement, false);
+            return FetchResult::Error;
+        }
         statement.rememberResultColumns(count);
     }
     const int columns = statement.resultColumns();
-    if (SQLFetch(stmt(statement)) != SQL_SUCCESS) {
-        return false;
+    const SQLRETURN fetched = SQLFetch(stmt(statement));
+    if (fetched == SQL_NO_DATA) {
+        return FetchResult::End;
+    }
+    // A row with a warning is still a row; anything else (a lost connection, a driver error)
+    // must not pass for the end of the rows.
+    if (!CheckReturn(fetched, "SQLFetch")) {
+        GetErrorText(&statement, false);
+        return FetchResult::Error;
     }
     if (fetchBuffer_.size() != kFetchBufferSize) {
         fetchBuffer_.assign(kFetchBufferSize, '\0');
@@ -514,9 +524,13 @@ bool DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& row) {
         // NULL leaves the cleared first byte; a longer value arrives cut to 9999 characters.
         if (CheckReturn(rc, "SQLGetData")) {
             row.append(buffer, strnlen(buffer, kFetchBufferSize - 1));
+        } else if (rc != SQL_NO_DATA) {
+            GetErrorText(&statement, false);
+            row.clear();
+            return FetchResult::Error;
         }
     }
-    return true;
+    return FetchResult::Row;
 }
 
 void DatabaseSource::DescribeResultColumns(OdbcStatement& statement,

@@ -22,6 +22,10 @@ class Session;
 // data-source dialog); nullopt when the user cancelled.
 using ConnectStringProvider = std::function<std::optional<std::string>()>;
 
+// What one fetch gave: a row, the end of the rows, or a failure (a lost connection, a driver
+// error): never to be taken for the end of the rows.
+enum class FetchResult { Row, End, Error };
+
 struct ResultColumn {
     std::string name;
     long long size = 0;
@@ -77,8 +81,9 @@ public:
     // and `error` holds the driver's message, which may be empty.
     bool ExecuteStatement(const std::string& text, OdbcStatement& statement, std::string& error);
     // Fetches the next row as one text: values joined by " \t ", NULL as empty, cut to 9999.
-    // `row` is cleared first and keeps its capacity; false (and an empty row) when no row came.
-    bool FetchRowText(OdbcStatement& statement, std::string& row);
+    // `row` is cleared first and keeps its capacity, and is empty unless a row came. On Error
+    // lastError holds the driver's message (which may be empty).
+    FetchResult FetchRowText(OdbcStatement& statement, std::string& row);
     void DescribeResultColumns(OdbcStatement& statement, std::vector<ResultColumn>& columns);
     void FreeStatement(OdbcStatement& statement);
 

@@ -158,6 +158,7 @@ void RunDriver::comparisonRun() {
     s.control.skipRequested = false;
     writer.summaryOnly = false;
     s.differencesFound = false;
+    s.troubleFound = false;
     s.lastOutcome = RunOutcome::None;
     std::time_t startTime = clock_();
     writer.resetReport();

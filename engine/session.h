@@ -3,6 +3,7 @@
 // the report and the run state. Created and destroyed on the window thread; during a run the
 // worker uses it without locks while the window only touches the run-control flags.
 
+#include <atomic>
 #include <cstddef>
 #include <ctime>
 #include <functional>
@@ -81,6 +82,10 @@ public:
     std::string titleSuffix;
     // Set by the phases when they report any difference.
     bool differencesFound = false;
+    // Set when something went wrong inside the run (an error block, an object that could not be
+    // compared, a name cut by a buffer): the run finished, but not every object was compared.
+    std::atomic<bool> troubleFound{false};
+    void noteTrouble() { troubleFound = true; }
     RunOutcome lastOutcome = RunOutcome::None;
 
     PhaseTable phases;

@@ -104,17 +104,18 @@ public:
         }
     }
 
-    // False, with an empty row, once the rows are exhausted.
-    bool next(std::string& row) {
+    // End, with an empty row, once the rows are exhausted; Error when the side failed to
+    // deliver one (the driver's message is then the side's lastError).
+    FetchResult next(std::string& row) {
         if (!fromSnapshot()) {
             return side_->FetchRowText(statement_, row);
         }
         if (inBlock_ && side_->snapshotReader->GetRecord(row) && row != snapshot::kEndMarker) {
-            return true;
+            return FetchResult::Row;
         }
         inBlock_ = false;
         row.clear();
-        return false;
+        return FetchResult::End;
     }
 
     void finish(std::string& scratch) {
@@ -123,7 +124,7 @@ public:
         if (std::uncaught_exceptions() > 0) {
             return;
         }
-        while (inBlock_ && next(scratch)) {
+        while (inBlock_ && next(scratch) == FetchResult::Row) {
         }
     }
 
@@ -213,6 +214,7 @@ private:
 
     void reportExecutionError(const ObjectEntry& object, const DatabaseSource& side, bool database1,
                               const std::string& error) {
+        s_.noteTrouble();
         ReportWriter& w = s_.writer;
         const ReportColour colour = database1 ? ReportColour::Database1 : ReportColour::Database2;
         w.append(texts_.error, ReportColour::Error, false, false);
@@ -255,6 +257,7 @@ private:
         }
         const bool anyOnline = !side1_.b_IsSnapshot || (side2_ != nullptr && !side2_->b_IsSnapshot);
         if (statement1.selectList.empty() && (snapshotRun_ || anyOnline)) {
+            s_.noteTrouble();
             w.append(texts_.noColumns, ReportColour::Error, false, false);
             w.append(object.nameInDb1 + "\r\n\r\n", ReportColour::Common, false, true);
             endSnapshotBlock();
@@ -273,12 +276,17 @@ private:
             return;
         }
 
-        const bool skipped = walkRows(object, stream1, side2_ != nullptr ? &stream2 : nullptr);
+        const WalkEnd end = walkRows(object, stream1, side2_ != nullptr ? &stream2 : nullptr);
         if (snapshotRun_) {
             endSnapshotBlock();
             return;
         }
-        if (!differenceFound_ && !skipped && settings_.b_NoDiffData) {
+        if (end == WalkEnd::Failed) {
+            reportExecutionError(object, failedSide1_ ? side1_ : *side2_, failedSide1_,
+                                 (failedSide1_ ? side1_ : *side2_).lastError);
+            return;
+        }
+        if (!differenceFound_ && end == WalkEnd::Done && settings_.b_NoDiffData) {
             w.append(texts_.noDifferences, ReportColour::Error, false, true);
             w.append(object.nameInDb1, ReportColour::Common, false, true);
         }
@@ -307,18 +315,19 @@ private:
 
     // Fetches the next row of one side; warns once per object when the side's order is not the
     // comparator's.
-    bool fetch(RowStream& stream, SideRows& rows, const ObjectEntry& object, bool database1) {
+    FetchResult fetch(RowStream& stream, SideRows& rows, const ObjectEntry& object,
+                      bool database1) {
         std::swap(rows.previous, rows.row);
         std::swap(rows.previousFolded, rows.folded);
-        bool more;
+        FetchResult result;
         if (convertToCsv_) {
-            more = stream.next(fetched_);
+            result = stream.next(fetched_);
             toCsv(fetched_, rows.row);
         } else {
-            more = stream.next(rows.row);
+            result = stream.next(rows.row);
         }
-        if (!more) {
-            return false;
+        if (result != FetchResult::Row) {
+            return result;
         }
         if (foldCase_) {
             upperCaseInto(rows.row, rows.folded);
@@ -336,11 +345,14 @@ private:
                              ReportColour::Error, false, true);
         }
         rows.hasPrevious = true;
-        return true;
+        return FetchResult::Row;
     }
 
-    // The merge. True when the user skipped the object.
-    bool walkRows(ObjectEntry& object, RowStream& stream1, RowStream* stream2) {
+    enum class WalkEnd { Done, Skipped, Failed };
+
+    // The merge. Failed when a side could not deliver its next row (failedSide1_ tells which):
+    // the rows not read are unknown, so nothing more is compared.
+    WalkEnd walkRows(ObjectEntry& object, RowStream& stream1, RowStream* stream2) {
         differenceFound_ = false;
         checkOrder_ = !snapshotRun_ && !s_.writer.summaryOnly;
         bool need1 = true;
@@ -355,18 +367,28 @@ private:
             s_.pauseStopCheck();
             if (s_.control.skipRequested && s_.control.takeSkip()) {
                 s_.writer.append(texts_.skipped, ReportColour::Error, false, false);
-                return true;
+                return WalkEnd::Skipped;
             }
             if (need1 && more1) {
-                more1 = fetch(stream1, rows1_, object, true);
+                const FetchResult result = fetch(stream1, rows1_, object, true);
+                if (result == FetchResult::Error) {
+                    failedSide1_ = true;
+                    return WalkEnd::Failed;
+                }
+                more1 = result == FetchResult::Row;
             }
             if (need2 && more2) {
-                more2 = fetch(*stream2, rows2_, object, false);
+                const FetchResult result = fetch(*stream2, rows2_, object, false);
+                if (result == FetchResult::Error) {
+                    failedSide1_ = false;
+                    return WalkEnd::Failed;
+                }
+                more2 = result == FetchResult::Row;
             }
 
             if (snapshotRun_) {
                 if (!more1) {
-                    return false;
+                    return WalkEnd::Done;
                 }
                 if (snapshotOut_ != nullptr) {
                     snapshotOut_->PutRecord(rows1_.row);
@@ -374,7 +396,7 @@ private:
                 continue;
             }
             if (!more1 && !more2) {
-                return false;
+                return WalkEnd::Done;
             }
 
             int order;
@@ -396,7 +418,7 @@ private:
             if (settings_.b_SummaryReportOnly) {
                 // The summary only needs to know that the object differs.
                 differenceFound_ = true;
-                return false;
+                return WalkEnd::Done;
             }
             if (!differenceFound_) {
                 output_.writeHeader(texts_.kind, object.nameInDb1, headerColumns(object.columns));
@@ -424,6 +446,7 @@ private:
     int panelIndex_ = 0;
     bool differenceFound_ = false;
     bool checkOrder_ = false;
+    bool failedSide1_ = false;
 
     // Row texts, reused from row to row and object to object.
     SideRows rows1_;

@@ -286,7 +286,7 @@ TEST_F(PostgresLists, CatalogCallFailingEvenUnqualifiedShowsTheDriversMessage) {
     OdbcStatement statement;
     std::string error, pid;
     ASSERT_TRUE(side->ExecuteStatement("SELECT pg_backend_pid()", statement, error)) << error;
-    ASSERT_TRUE(side->FetchRowText(statement, pid));
+    ASSERT_EQ(side->FetchRowText(statement, pid), FetchResult::Row);
     side->FreeStatement(statement);
     execute({"SELECT pg_terminate_backend(" + pid + ")"});
 

@@ -72,7 +72,7 @@ TEST(OdbcStatement, CloseKeepsTheHandleForTheNextStatement) {
     SQLCHAR query[] = "SELECT 2";
     EXPECT_EQ(SQLExecDirect(static_cast<SQLHSTMT>(statement.get()), query, SQL_NTS), SQL_SUCCESS);
     std::string row;
-    ASSERT_TRUE(side->FetchRowText(statement, row));
+    ASSERT_EQ(side->FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, "2");
 
     OdbcStatement moved = std::move(statement);

@@ -34,26 +34,26 @@ void checkRowTexts(DatabaseSource& side, const std::string& table) {
         << error;
     EXPECT_EQ(error, "");
     std::string row = "stale";
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, "first \t  \t third"); // NULL in the middle
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, " \t  \t "); // empty and NULL read alike
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, "x \t after \t " + std::string(9999, 'a')); // cut, the rest not fetched
     // The caller's text is reused: a shorter row needs no new storage.
     const char* storage = row.data();
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, "reused storage \t row \t ");
     EXPECT_EQ(row.data(), storage);
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, " \t  \t ");
-    EXPECT_FALSE(side.FetchRowText(statement, row));
+    EXPECT_EQ(side.FetchRowText(statement, row), FetchResult::End);
     EXPECT_EQ(row, "");
-    EXPECT_FALSE(side.FetchRowText(statement, row));
+    EXPECT_EQ(side.FetchRowText(statement, row), FetchResult::End);
     // Executed again, the statement reads as many values as its new result has.
     ASSERT_TRUE(side.ExecuteStatement("SELECT id FROM " + table + " ORDER BY id", statement, error))
         << error;
-    ASSERT_TRUE(side.FetchRowText(statement, row));
+    ASSERT_EQ(side.FetchRowText(statement, row), FetchResult::Row);
     EXPECT_EQ(row, "1");
     side.FreeStatement(statement);
     EXPECT_FALSE(statement);
@@ -69,7 +69,7 @@ void checkFailedStatement(DatabaseSource& side, const std::string& text,
     EXPECT_LT(error.size(), 200u);
     EXPECT_EQ(side.lastError, error);
     EXPECT_FALSE(statement); // freed: nothing to fetch from
-    EXPECT_FALSE(side.FetchRowText(statement, row));
+    EXPECT_EQ(side.FetchRowText(statement, row), FetchResult::End);
     EXPECT_EQ(row, "");
 }
 

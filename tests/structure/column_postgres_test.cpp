@@ -123,7 +123,7 @@ TEST_F(PostgresColumns, ARefusedColumnQueryEndsThePass) {
     ASSERT_TRUE(session.side1->ExecuteStatement("select pg_backend_pid()", statement, error))
         << error;
     std::string pid;
-    ASSERT_TRUE(session.side1->FetchRowText(statement, pid));
+    ASSERT_EQ(session.side1->FetchRowText(statement, pid), FetchResult::Row);
     session.side1->FreeStatement(statement);
     execute({"select pg_terminate_backend(" + pid + ")"});
 

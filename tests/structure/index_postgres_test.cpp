@@ -59,7 +59,7 @@ TEST_F(IndexPostgres, ARefusedStatisticsQueryEndsThatSidesPass) {
             std::string pid;
             ASSERT_TRUE(side.ExecuteStatement("SELECT pg_backend_pid()", statement, error))
                 << error;
-            ASSERT_TRUE(side.FetchRowText(statement, pid));
+            ASSERT_EQ(side.FetchRowText(statement, pid), FetchResult::Row);
             side.FreeStatement(statement);
             executeSql(server, {"SELECT pg_terminate_backend(" + pid + ")"});
         };
