@@ -94,6 +94,13 @@ public:
     int ListTables(bool fromUserInterface, bool isDatabase1);
     int ListViews(bool fromUserInterface, bool isDatabase1);
     int ListProcedures(bool fromUserInterface, bool isDatabase1);
+    // What the last retrieval could not do, for the caller to report: the list could not be
+    // read whole (on-line: the catalog call was refused or a fetch failed, with the driver's
+    // message in lastError), and the names that did not fit the name buffer (cut to
+    // listNameLimit bytes).
+    bool listFailed = false;
+    std::vector<std::string> listNamesCut;
+    std::size_t listNameLimit = 0;
 
     // Fields, named as elsewhere in the program.
     std::string specialCharacters;

@@ -67,6 +67,9 @@ int DatabaseSource::listObjects(ObjectKind kind, bool fromUserInterface, bool is
                        : kind == ObjectKind::Views ? views
                                                    : procedures;
     list.clear();
+    listFailed = false;
+    listNamesCut.clear();
+    listNameLimit = static_cast<std::size_t>(listKind(kind).nameBuffer) - 1;
     return b_IsSnapshot ? listFromSnapshot(kind, list, fromUserInterface, isDatabase1)
                         : listOnline(kind, list, fromUserInterface, isDatabase1);
 }
@@ -91,6 +94,8 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
     const ListKind& what = listKind(kind);
     OdbcStatement statement;
     if (!statement.allocate(connection_)) {
+        GetErrorText(nullptr, false);
+        listFailed = true;
         return 0;
     }
     SQLHSTMT handle = static_cast<SQLHSTMT>(statement.get());
@@ -117,6 +122,7 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
     }
     if (!CheckReturn(rc, "catalog list")) {
         GetErrorText(&statement, true);
+        listFailed = true;
         statement.close();
         return 0;
     }
@@ -125,20 +131,40 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
     std::array<SQLCHAR, kLargestNameBuffer> name{};
     SQLLEN schemaIndicator = 0;
     SQLLEN nameIndicator = 0;
-    SQLBindCol(handle, 2, SQL_C_CHAR, schema.data(), what.nameBuffer, &schemaIndicator);
-    SQLBindCol(handle, 3, SQL_C_CHAR, name.data(), what.nameBuffer, &nameIndicator);
+    if (!CheckReturn(
+            SQLBindCol(handle, 2, SQL_C_CHAR, schema.data(), what.nameBuffer, &schemaIndicator),
+            "SQLBindCol") ||
+        !CheckReturn(
+            SQLBindCol(handle, 3, SQL_C_CHAR, name.data(), what.nameBuffer, &nameIndicator),
+            "SQLBindCol")) {
+        GetErrorText(&statement, false);
+        listFailed = true;
+        statement.close();
+        return 0;
+    }
     int count = 0;
     for (;;) {
         // A NULL name would leave the previous row's text in the buffer.
         name[0] = '\0';
-        if (!CheckReturn(SQLFetch(handle), "SQLFetch")) {
+        const SQLRETURN fetched = SQLFetch(handle);
+        if (fetched == SQL_NO_DATA) {
             break;
         }
-        const char* fetched = reinterpret_cast<const char*>(name.data());
-        std::size_t length = nameIndicator == SQL_NULL_DATA
-                                 ? 0
-                                 : strnlen(fetched, static_cast<std::size_t>(what.nameBuffer) - 1);
-        addListed(kind, list, std::string(fetched, length), fromUserInterface, isDatabase1);
+        // A list that breaks off is not a shorter list: the caller must say so.
+        if (!CheckReturn(fetched, "SQLFetch")) {
+            GetErrorText(&statement, false);
+            listFailed = true;
+            break;
+        }
+        const char* text = reinterpret_cast<const char*>(name.data());
+        const std::size_t limit = static_cast<std::size_t>(what.nameBuffer) - 1;
+        std::size_t length = nameIndicator == SQL_NULL_DATA ? 0 : strnlen(text, limit);
+        std::string listed(text, length);
+        if (nameIndicator == SQL_NO_TOTAL ||
+            (nameIndicator != SQL_NULL_DATA && nameIndicator > static_cast<SQLLEN>(limit))) {
+            listNamesCut.push_back(listed);
+        }
+        addListed(kind, list, std::move(listed), fromUserInterface, isDatabase1);
         ++count;
     }
     statement.close();

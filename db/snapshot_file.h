@@ -51,6 +51,9 @@ public:
     // Reading. False on a read failure (end of file, a truncated record, a length that the rest
     // of the file cannot hold); after one, every later call fails too.
     bool GetRecord(std::string& text);
+    // A read or write failed (for a reader: the file ended where a record or marker was still
+    // looked for): what the file was to give was not all given.
+    bool failed() const { return failed_; }
 
 private:
     struct FileCloser {

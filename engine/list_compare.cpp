@@ -25,6 +25,8 @@ struct ListKindTexts {
     const char* missingHeading;
     const char* commonHeading;
     const char* notProcessedHeading;
+    const char* listError;
+    const char* singular;
     bool CompareSettings::*ignoreCase;
     bool CompareSettings::*gating;
     bool CompareSettings::*listCommon;
@@ -45,6 +47,8 @@ const ListKindTexts kTables{
     "\r\n\r\n\r\nThe following tables DO NOT exist in ",
     "\r\n\r\n\r\nThe following tables exist in both databases\r\n",
     "\r\n\r\n\r\nThe following tables were not processed in ",
+    "\r\n\r\n\r\nThe following error was received while reading the list of tables in database ",
+    "table",
     &CompareSettings::b_IgnoreTabCase,
     &CompareSettings::b_DoTabStruct,
     &CompareSettings::b_DoTabCommon,
@@ -65,6 +69,8 @@ const ListKindTexts kViews{
     "\r\n\r\n\r\nThe following views DO NOT exist in ",
     "\r\n\r\n\r\nThe following views exist in both databases\r\n",
     "\r\n\r\n\r\nThe following views were not processed in ",
+    "\r\n\r\n\r\nThe following error was received while reading the list of views in database ",
+    "view",
     &CompareSettings::b_IgnoreViewCase,
     &CompareSettings::b_DoViewStruct,
     &CompareSettings::b_DoViewCommon,
@@ -85,6 +91,9 @@ const ListKindTexts kProcedures{
     "\r\n\r\n\r\nThe following procedures DO NOT exist in ",
     "\r\n\r\n\r\nThe following procedures exist in both databases\r\n",
     "\r\n\r\n\r\nThe following procedures were not processed in ",
+    "\r\n\r\n\r\nThe following error was received while reading the list of procedures in "
+    "database ",
+    "procedure",
     &CompareSettings::b_IgnoreProcCase,
     &CompareSettings::b_DoProcStruct,
     &CompareSettings::b_DoProcCommon,
@@ -112,6 +121,7 @@ public:
 
 private:
     void readLists();
+    void reportListProblems(const DatabaseSource& side, bool database1);
     void writeCountHeader();
     void pairDatabase2();
     ObjectEntry* lookup(ObjectEntry& entry2);
@@ -211,7 +221,26 @@ void ListComparison::readLists() {
     }
     s_.longestName[k] = 0;
     count1_ = (side1_.*kind_.retrieve)(false, true);
-    count2_ = snapshotRun || side2_ == nullptr ? 0 : (side2_->*kind_.retrieve)(false, false);
+    reportListProblems(side1_, true);
+    if (!snapshotRun && side2_ != nullptr) {
+        count2_ = (side2_->*kind_.retrieve)(false, false);
+        reportListProblems(*side2_, false);
+    }
+}
+
+// A list that could not be read whole, or names cut by the name buffer, must not pass for a
+// clean comparison: each is written before the counts and marks the run as troubled.
+void ListComparison::reportListProblems(const DatabaseSource& side, bool database1) {
+    const ReportColour colour = database1 ? ReportColour::Database1 : ReportColour::Database2;
+    if (side.listFailed) {
+        s_.noteTrouble();
+        append(kind_.listError, ReportColour::Error, false);
+        append(side.displayName + " :\r\n", colour, false);
+        append(side.lastError + "\r\n\r\n", ReportColour::Error, true);
+    }
+    for (const std::string& name : side.listNamesCut) {
+        s_.warnNameCut(kind_.singular, name, "", side.listNameLimit, side, database1);
+    }
 }
 
 void ListComparison::writeCountHeader() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "db/snapshot_file.h"
 #include "engine/session.h"
 
 namespace zentab {
@@ -195,9 +196,11 @@ void RunDriver::comparisonRun() {
     }
 
     PhaseTable& p = s.phases;
-    auto run = [&s](const Phase& phase, bool when) {
+    bool snapshotWarned[2] = {false, false};
+    auto run = [&](const Phase& phase, bool when) {
         if (when && phase) {
             phase(s);
+            warnAboutSnapshots(snapshotWarned);
         }
     };
     const bool tabStruct = settings.b_DoTabStruct;
@@ -222,6 +225,31 @@ void RunDriver::comparisonRun() {
     run(p.procSummary, settings.b_DoProcStruct && summary);
 
     endOfRun(startTime);
+}
+
+// A snapshot side whose reader ran off the end of its file did not give everything the phases
+// looked for (a damaged file, objects missing from it, or sections left empty when it was
+// taken): what the report says of that side is incomplete, and the run must not pass for clean.
+void RunDriver::warnAboutSnapshots(bool (&warned)[2]) {
+    Session& s = session_;
+    int n = 0;
+    for (const auto* side : {&s.side1, &s.side2}) {
+        const bool database1 = n == 0;
+        bool& done = warned[n++];
+        if (done || !*side || !(*side)->b_IsSnapshot || !(*side)->snapshotReader ||
+            !(*side)->snapshotReader->failed()) {
+            continue;
+        }
+        done = true;
+        s.noteTrouble();
+        const ReportColour colour = database1 ? ReportColour::Database1 : ReportColour::Database2;
+        s.writer.append("\r\n\r\nWARNING:  The snapshot file ", ReportColour::Error, false, false);
+        s.writer.append((*side)->displayName, colour, false, false);
+        s.writer.append(" ended before everything this comparison reads from it was found: it "
+                        "may be damaged, or lack what was left out when it was taken. What is "
+                        "reported for that database may be incomplete.\r\n\r\n",
+                        ReportColour::Error, false, true);
+    }
 }
 
 void RunDriver::endOfRun(std::time_t startTime) {

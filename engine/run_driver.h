@@ -59,6 +59,7 @@ private:
     void worker();
     void comparisonRun();
     void endOfRun(std::time_t startTime);
+    void warnAboutSnapshots(bool (&warned)[2]);
     bool openSides();
 
     Session& session_;

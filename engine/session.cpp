@@ -63,6 +63,20 @@ void Session::stopRoutine() {
     throw RunStopped{};
 }
 
+void Session::warnNameCut(const std::string& what, const std::string& cutName,
+                          const std::string& of, std::size_t limit, const DatabaseSource& side,
+                          bool database1) {
+    noteTrouble();
+    const ReportColour colour = database1 ? ReportColour::Database1 : ReportColour::Database2;
+    writer.append("\r\n\r\nWARNING:  The name of " + what + " ", ReportColour::Error, false, false);
+    writer.append(cutName, colour, false, false);
+    writer.append(of + " in database ", ReportColour::Error, false, false);
+    writer.append(side.displayName, colour, false, false);
+    writer.append(" is longer than " + std::to_string(limit) +
+                      " bytes and was cut; what is reported for it may be wrong.\r\n\r\n",
+                  ReportColour::Error, false, true);
+}
+
 void Session::clearCommonLists() {
     commonTables.clear();
     commonViews.clear();

@@ -86,6 +86,11 @@ public:
     // compared, a name cut by a buffer): the run finished, but not every object was compared.
     std::atomic<bool> troubleFound{false};
     void noteTrouble() { troubleFound = true; }
+    // Worker: the warning for a name that did not fit the buffer it was read into: `what` is
+    // "table", "column", ...; `of` names the object it belongs to (" of table T") or is empty.
+    // Notes the trouble.
+    void warnNameCut(const std::string& what, const std::string& cutName, const std::string& of,
+                     std::size_t limit, const DatabaseSource& side, bool database1);
     RunOutcome lastOutcome = RunOutcome::None;
 
     PhaseTable phases;

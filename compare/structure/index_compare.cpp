@@ -105,6 +105,7 @@ public:
             session_.pauseStopCheck();
             showProgress(*table);
             previousName_.clear();
+            cutWarned_.clear();
             current_.reset();
             firstLine_ = true;
             linesReported_ = false;
@@ -134,6 +135,7 @@ private:
     }
 
     void appendErrorBlock() {
+        session_.noteTrouble();
         writer_.append(kErrorBlock, ReportColour::Error, false, false);
         writer_.append(source_.displayName, sideColour(), false, false);
         writer_.append("\r\n" + source_.lastError, ReportColour::Error, false, true);
@@ -175,10 +177,22 @@ private:
         SQLSMALLINT type = 0;
         std::array<SQLCHAR, kNameBuffer> columnName{};
         std::array<SQLLEN, 4> indicators{};
-        SQLBindCol(h, 4, SQL_C_SSHORT, &nonUnique, 0, &indicators[0]);
-        SQLBindCol(h, 6, SQL_C_CHAR, indexName.data(), kNameBuffer, &indicators[1]);
-        SQLBindCol(h, 7, SQL_C_SSHORT, &type, 0, &indicators[2]);
-        SQLBindCol(h, 9, SQL_C_CHAR, columnName.data(), kNameBuffer, &indicators[3]);
+        const bool bound =
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 4, SQL_C_SSHORT, &nonUnique, 0, &indicators[0]), "SQLBindCol") &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 6, SQL_C_CHAR, indexName.data(), kNameBuffer, &indicators[1]),
+                "SQLBindCol") &&
+            DatabaseSource::CheckReturn(SQLBindCol(h, 7, SQL_C_SSHORT, &type, 0, &indicators[2]),
+                                        "SQLBindCol") &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 9, SQL_C_CHAR, columnName.data(), kNameBuffer, &indicators[3]),
+                "SQLBindCol");
+        if (!bound) {
+            source_.GetErrorText(&statement, false);
+            appendErrorBlock();
+            return false;
+        }
         auto fetch = [&]() {
             // A NULL leaves a bound buffer as the previous row left it: start every row clean.
             nonUnique = -1;
@@ -205,13 +219,20 @@ private:
             if (indicators[2] != SQL_NULL_DATA && type == SQL_TABLE_STAT) {
                 readError = kIndexesReadError;
             } else {
+                warnIfCut(indicators[1], "index", bufferText(indexName, indicators[1]), name);
+                warnIfCut(indicators[3], "column", bufferText(columnName, indicators[3]), name);
                 handleRow(table, bufferText(indexName, indicators[1]),
                           uniquenessText(nonUnique, indicators[0]),
                           bufferText(columnName, indicators[3]));
                 readError = kColumnsReadError;
             }
-            fetched = DatabaseSource::CheckReturn(fetch(), "InFetch");
-            if (!fetched && source_.GetErrorText(&statement, false)) {
+            rc = fetch();
+            fetched = DatabaseSource::CheckReturn(rc, "InFetch");
+            // The rows end quietly only at their end; a driver that gives no message for a
+            // failed fetch still gets the line.
+            if (!fetched && rc != SQL_NO_DATA) {
+                source_.GetErrorText(&statement, false);
+                session_.noteTrouble();
                 writer_.append(readError + name + " in database " + source_.displayName,
                                ReportColour::Error, false, true);
             }
@@ -219,6 +240,20 @@ private:
         closeSnapshotTable();
         statement.reset();
         return true;
+    }
+
+    void warnIfCut(SQLLEN indicator, const char* what, const std::string& text,
+                   const std::string& table) {
+        const bool cut =
+            indicator == SQL_NO_TOTAL ||
+            (indicator != SQL_NULL_DATA && indicator >= static_cast<SQLLEN>(kNameBuffer));
+        // An index arrives a row per column: one warning per name is enough.
+        const std::string key = std::string(what) + '\0' + text;
+        if (cut && std::find(cutWarned_.begin(), cutWarned_.end(), key) == cutWarned_.end()) {
+            cutWarned_.push_back(key);
+            session_.warnNameCut(what, text, " of table " + table, kNameBuffer - 1, source_,
+                                 database1_);
+        }
     }
 
     bool sameTableName(const std::string& stored, const std::string& wanted) const {
@@ -524,6 +559,7 @@ private:
     bool sectionEnded_ = false;
     // Per table.
     std::string previousName_;
+    std::vector<std::string> cutWarned_;
     std::optional<std::size_t> current_; // the index rows are being added to
     bool firstLine_ = true;
     bool linesReported_ = false;

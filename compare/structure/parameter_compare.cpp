@@ -17,6 +17,7 @@ const StructureKind kProcedures{
     "Comparing Procedure Parameters - Zentab",
     "PROC.",
     "\r\n\tERROR: Could not get information for some/all columns for procedure ",
+    " of procedure ",
     "\r\n\r\n\r\nThe following are the parameter differences between COMMON procedures\r\n\r\n",
     "PROCEDURE",
     "No Parameter Differences Found\r\n",

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "compare/structure/column_types.h"
-#include "db/search_pattern.h"
 #include "db/database_source.h"
+#include "db/search_pattern.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"
 #include "engine/text.h"
@@ -137,6 +137,7 @@ private:
         OdbcStatement statement;
         if (!statement.allocate(source_.connection())) {
             source_.GetErrorText(nullptr, true);
+            reportReadError(objectName);
             return false;
         }
         // The catalog is an ordinary argument, the schema a pattern like the object name.
@@ -153,6 +154,7 @@ private:
         }
         if (!DatabaseSource::CheckReturn(rc, label)) {
             source_.GetErrorText(&statement, true);
+            reportReadError(objectName);
             return false;
         }
 
@@ -167,20 +169,31 @@ private:
         SQLHSTMT h = stmt(statement);
         // SQLProcedureColumns puts the parameter's kind fifth, and the rest one place further.
         const SQLUSMALLINT shift = parameters_ ? 1 : 0;
-        SQLBindCol(h, 4, SQL_C_CHAR, name.data(), name.size(), &indicators[0]);
-        if (parameters_) {
-            SQLBindCol(h, 5, SQL_C_SSHORT, &parameterKind, 0, &indicators[1]);
-        }
-        SQLBindCol(h, 5 + shift, SQL_C_SSHORT, &dataType, 0, &indicators[2]);
-        SQLBindCol(h, 6 + shift, SQL_C_CHAR, typeName.data(), typeName.size(), &indicators[3]);
-        SQLBindCol(h, 7 + shift, SQL_C_SLONG, &columnSize, 0, &indicators[4]);
-        SQLBindCol(h, 8 + shift, SQL_C_SLONG, &bufferLength, 0, &indicators[5]);
-        SQLBindCol(h, 11 + shift, SQL_C_SSHORT, &nullable, 0, &indicators[6]);
+        bool bound =
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 4, SQL_C_CHAR, name.data(), name.size(), &indicators[0]), label) &&
+            (!parameters_ ||
+             DatabaseSource::CheckReturn(
+                 SQLBindCol(h, 5, SQL_C_SSHORT, &parameterKind, 0, &indicators[1]), label));
+        bound =
+            bound &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 5 + shift, SQL_C_SSHORT, &dataType, 0, &indicators[2]), label) &&
+            DatabaseSource::CheckReturn(SQLBindCol(h, 6 + shift, SQL_C_CHAR, typeName.data(),
+                                                   typeName.size(), &indicators[3]),
+                                        label) &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 7 + shift, SQL_C_SLONG, &columnSize, 0, &indicators[4]), label) &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 8 + shift, SQL_C_SLONG, &bufferLength, 0, &indicators[5]), label) &&
+            DatabaseSource::CheckReturn(
+                SQLBindCol(h, 11 + shift, SQL_C_SSHORT, &nullable, 0, &indicators[6]), label);
 
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(objectName);
         }
-        for (;;) {
+        // Without its buffers bound, the object's rows would read as blanks.
+        for (rc = bound ? SQL_SUCCESS : SQL_ERROR; bound;) {
             // A NULL leaves a bound buffer as the previous row left it: start every row clean.
             name.fill(0);
             typeName.fill(0);
@@ -196,6 +209,13 @@ private:
             session_.pauseStopCheck();
             StructureRow row;
             row.name = bufferText(name);
+            if (indicators[0] == SQL_NO_TOTAL ||
+                (indicators[0] != SQL_NULL_DATA &&
+                 indicators[0] >= static_cast<SQLLEN>(name.size()))) {
+                session_.warnNameCut(parameters_ ? "parameter" : "column", row.name,
+                                     std::string(texts_.ofObject) + objectName, name.size() - 1,
+                                     source_, database1_);
+            }
             row.typeName = bufferText(typeName);
             if (parameters_) {
                 row.description = parameterTypeDescription(settings_, nullable, parameterKind,
@@ -209,16 +229,23 @@ private:
             row.width = columnDisplayWidth(dataType, bufferLength, columnSize);
             handleRow(object, row);
         }
-        // The end of the rows leaves no diagnostic; anything else is worth a line.
-        if (source_.GetErrorText(&statement, false)) {
-            writer_.append(texts_.readError + objectName + " in database " + source_.displayName,
-                           ReportColour::Error, false, true);
+        // Only the end of the rows ends an object quietly; whatever else stopped the rows is
+        // worth a line, with or without a message from the driver.
+        if (rc != SQL_NO_DATA) {
+            source_.GetErrorText(&statement, false);
+            reportReadError(objectName);
         }
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(snapshot::kEndMarker);
         }
         statement.reset();
         return true;
+    }
+
+    void reportReadError(const std::string& objectName) {
+        session_.noteTrouble();
+        writer_.append(texts_.readError + objectName + " in database " + source_.displayName,
+                       ReportColour::Error, false, true);
     }
 
     bool sameObjectName(const std::string& a, const std::string& b) const {

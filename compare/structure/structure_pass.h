@@ -23,6 +23,7 @@ struct StructureKind {
     const char* comparingCaption;
     const char* panelPrefix;
     const char* readError;
+    const char* ofObject; // " of table ": names the object of a cut column name
     const char* heading;
     const char* objectHeading;
     const char* noDifferences;

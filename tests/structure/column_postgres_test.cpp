@@ -132,11 +132,15 @@ TEST_F(PostgresColumns, ARefusedColumnQueryEndsThePass) {
     ASSERT_EQ(host.messages().size(), 1u);
     EXPECT_EQ(host.messages()[0], session.side1->lastError);
     EXPECT_FALSE(host.messages()[0].empty());
-    EXPECT_EQ(report(), columnHeader("tables", 3, "pg", "two.db", 109) +
+    // The object whose columns could not be read says so; the rest of the side is not read.
+    EXPECT_EQ(report(), "\r\n\tERROR: Could not get information for some/all columns for table a "
+                        "in database pg" +
+                            columnHeader("tables", 3, "pg", "two.db", 109) +
                             objectLines("a", 3, {{"x", "Not Found", "    NULL INTEGER(9)"}}) +
                             objectLines("b", 3, {{"y", "Not Found", "    NULL INTEGER(9)"}}));
     EXPECT_FALSE(session.commonTables[0]->compareData);
     EXPECT_FALSE(session.commonTables[1]->compareData);
+    EXPECT_TRUE(session.troubleFound);
 }
 
 } // namespace
