@@ -1,11 +1,30 @@
 #include "batch/batch_host.h"
 
 #include <cerrno>
+#include <chrono>
 
 namespace zentab {
 
-BatchHost::BatchHost(std::FILE* report, bool colour, bool verbose)
-    : report_(report), colour_(colour), verbose_(verbose) {}
+BatchHost::BatchHost(bool verbose) : verbose_(verbose) {}
+
+void BatchHost::setReport(std::FILE* report, bool colour) {
+    std::lock_guard lock(mutex_);
+    report_ = report;
+    colour_ = colour;
+}
+
+void BatchHost::abandon(const std::string& why) {
+    // A worker stuck in a driver call holds no lock; one in the middle of a write gets a moment.
+    std::unique_lock lock(mutex_, std::chrono::seconds(1));
+    if (report_ != nullptr) {
+        if (colour_ && currentColour_) {
+            std::fputs("\x1b[0m\n", report_);
+        }
+        std::fflush(report_);
+    }
+    note(why);
+    std::fflush(stderr);
+}
 
 void BatchHost::note(const std::string& line) {
     std::fputs(line.c_str(), stderr);
@@ -47,6 +66,9 @@ int BatchHost::panelFindObject(int from, const std::string&) {
 
 void BatchHost::reportAppended(const std::string& text, Rgb colour, bool underline) {
     std::lock_guard lock(mutex_);
+    if (report_ == nullptr) {
+        return;
+    }
     if (colour_ && (currentColour_ != colour || underline_ != underline)) {
         std::fprintf(report_, "\x1b[0;38;2;%u;%u;%um%s", redOf(colour), greenOf(colour),
                      blueOf(colour), underline ? "\x1b[4m" : "");
@@ -61,6 +83,9 @@ void BatchHost::reportAppended(const std::string& text, Rgb colour, bool underli
 
 bool BatchHost::finishReport() {
     std::lock_guard lock(mutex_);
+    if (report_ == nullptr) {
+        return true;
+    }
     if (colour_ && currentColour_) {
         std::fputs("\x1b[0m\n", report_);
     }

@@ -14,8 +14,10 @@ namespace zentab {
 
 class BatchHost : public RunHost {
 public:
-    // `report` receives the report text; `colour` adds ANSI colours (for a terminal).
-    BatchHost(std::FILE* report, bool colour, bool verbose);
+    explicit BatchHost(bool verbose);
+    // `report` receives the report text from now on; `colour` adds ANSI colours (for a
+    // terminal). Until it is set no report text is expected.
+    void setReport(std::FILE* report, bool colour);
 
     void setMainCaption(const std::string& caption) override;
     void setPanelCaption(const std::string& caption) override;
@@ -39,14 +41,17 @@ public:
     // Ends the colouring and flushes; false when any report text could not be written.
     bool finishReport();
     int writeError() const { return writeError_; }
+    // The program ends without waiting for the worker: flushes what the report holds (waiting a
+    // moment for a worker that is writing it) and says why on standard error.
+    void abandon(const std::string& why);
 
 private:
     void note(const std::string& line);
 
-    std::mutex mutex_;
-    std::FILE* report_;
-    bool colour_;
-    bool verbose_;
+    std::timed_mutex mutex_;
+    std::FILE* report_ = nullptr;
+    bool colour_ = false;
+    bool verbose_ = false;
     std::optional<Rgb> currentColour_;
     bool underline_ = false;
     int writeError_ = 0;

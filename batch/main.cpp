@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +16,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_host.h"
+#include "engine/file_guard.h"
 #include "engine/run_driver.h"
 #include "engine/session.h"
 #include "settings/settings_keys.h"
@@ -23,19 +26,43 @@ namespace {
 enum ExitStatus {
     kNoDifferences = 0,
     kDifferences = 1,
-    kNotStarted = 2,
+    kTrouble = 2,
     kStopped = 3,
     kReportLost = 4
 };
 
-volatile std::sig_atomic_t interrupted = 0;
+// Signals arrive on any thread; the handler only counts them, except before the run starts,
+// when there is nothing to stop or save and the program ends at once.
+std::atomic<int> signalCount{0};
+std::atomic<bool> terminateSeen{false};
+std::atomic<bool> runStarted{false};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
-void onInterrupt(int) {
-    interrupted = 1;
+void onSignal(int number) {
+    if (number == SIGTERM) {
+        terminateSeen = true;
+    }
+    signalCount.fetch_add(1);
+    if (!runStarted) {
+        _exit(kStopped);
+    }
 }
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// How long a stop may take before a second Ctrl+C, or a SIGTERM, ends the program without it.
+constexpr auto kStopGrace = std::chrono::seconds(3);
 
 struct Options {
     std::string config;
+    int timeout = 0;
     std::string db1, db2, snapshot1, snapshot2, owner1, owner2;
     std::vector<std::string> sets, adds, wheres;
     std::string reportPath;
@@ -104,14 +131,14 @@ bool applySettings(const Options& options, zentab::CompareSettings& settings) {
 
 // Opens one side; false when it cannot be used (the reason is already on standard error).
 bool openSide(zentab::Session& session, int number, const std::string& connect,
-              const std::string& snapshot, const std::string& owner) {
+              const std::string& snapshot, const std::string& owner, int timeout) {
     using zentab::DatabaseSource;
     auto& side = number == 1 ? session.side1 : session.side2;
     const std::string& special = session.preferences.specialCharacters;
     if (!snapshot.empty()) {
         side = DatabaseSource::ConnectInteractive(session.host(), true, snapshot, nullptr, special);
     } else {
-        side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special);
+        side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special, timeout);
     }
     side->owner = &session;
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
@@ -147,12 +174,16 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
 } // namespace
 
 int main(int argc, char** argv) {
+    // First of all, so that an interrupt at any moment is honoured.
+    installSignalHandlers();
     // Names are upper-cased in the code page of the user's locale.
     std::setlocale(LC_CTYPE, "");
     Options options;
     CLI::App app{"Compares two databases, each an ODBC data source or a snapshot file, and writes "
-                 "the report.\n\nExit status: 0 no difference found, 1 differences found, 2 not "
-                 "started, 3 stopped, 4 the report could not be written.",
+                 "the report.\n\nExit status: 0 finished, every common object compared equal; 1 "
+                 "finished with differences; 2 trouble: not started, or finished with an error, a "
+                 "\"no columns to select\" warning or a name cut in the report (the report is "
+                 "still written); 3 stopped; 4 the report could not be written.",
                  "zentab-batch"};
     app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
     app.add_option("CONFIG.zcf", options.config, "A configuration file to load first");
@@ -176,6 +207,10 @@ int main(int argc, char** argv) {
         ->allow_extra_args(false);
     app.add_option("--report", options.reportPath,
                    "Write the report to FILE (default: standard output)");
+    app.add_option("--timeout", options.timeout,
+                   "SECONDS the drivers wait for a login or a statement before giving up "
+                   "(default: no limit)")
+        ->check(CLI::Range(1, 86400));
     app.add_flag("--color", options.colour, "Colour the report on a terminal");
     app.add_flag("--verbose", options.verbose, "Show the progress of each phase on standard error");
 
@@ -183,53 +218,81 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         int status = app.exit(e);
-        return status == 0 ? 0 : kNotStarted;
+        return status == 0 ? 0 : kTrouble;
     }
 
     if (!options.config.empty()) {
         std::fprintf(stderr,
                      "zentab-batch: configuration files are not supported by this version.\n");
-        return kNotStarted;
+        return kTrouble;
     }
     if (options.db1.empty() && options.snapshot1.empty()) {
         std::fprintf(stderr, "zentab-batch: Database 1 is missing: give --db1 or --snapshot1.\n");
-        return kNotStarted;
+        return kTrouble;
     }
     if (options.db2.empty() && options.snapshot2.empty()) {
         std::fprintf(stderr, "zentab-batch: Database 2 is missing: give --db2 or --snapshot2.\n");
-        return kNotStarted;
+        return kTrouble;
     }
 
+    // The report stream is set once the run is sure to start; until then nothing is written.
+    zentab::BatchHost host(options.verbose);
+    zentab::Session session(host);
+    if (!applySettings(options, session.settings) ||
+        !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
+        !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout)) {
+        return kTrouble;
+    }
+    session.settings.b_SnapshotOnly = false;
+
+    std::vector<zentab::RunOutput> reportOutput;
+    if (!options.reportPath.empty()) {
+        reportOutput.push_back({"The report file", options.reportPath});
+    }
+    if (const std::string refusal = zentab::outputOverInputMessage(session, reportOutput);
+        !refusal.empty()) {
+        host.showMessage(refusal);
+        return kTrouble;
+    }
     std::FILE* report = stdout;
     if (!options.reportPath.empty()) {
         report = std::fopen(options.reportPath.c_str(), "wb");
         if (report == nullptr) {
             std::fprintf(stderr, "zentab-batch: cannot create %s: %s\n", options.reportPath.c_str(),
                          std::strerror(errno));
-            return kNotStarted;
+            return kTrouble;
         }
     }
-    bool colour = options.colour && isatty(fileno(report)) != 0;
+    host.setReport(report, options.colour && isatty(fileno(report)) != 0);
 
-    zentab::BatchHost host(report, colour, options.verbose);
-    zentab::Session session(host);
-    if (!applySettings(options, session.settings) ||
-        !openSide(session, 1, options.db1, options.snapshot1, options.owner1) ||
-        !openSide(session, 2, options.db2, options.snapshot2, options.owner2)) {
+    zentab::RunDriver driver(session);
+    runStarted = true;
+    if (signalCount > 0 || !driver.startRun()) {
+        host.finishReport();
         if (report != stdout) {
             std::fclose(report);
         }
-        return kNotStarted;
+        return signalCount > 0 ? kStopped : kTrouble;
     }
-
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    zentab::RunDriver driver(session);
-    session.settings.b_SnapshotOnly = false;
-    driver.startRun();
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> stopRequested;
     while (driver.workerActive()) {
-        if (interrupted && session.control.running) {
-            driver.stop(false);
+        if (signalCount > 0 && !stopRequested) {
+            stopRequested = Clock::now();
+            if (session.control.running) {
+                driver.stop(false);
+            }
+        }
+        // A stop waits for the database call in progress; one that hangs is not waited for
+        // when the user insists or the system asks the program to end.
+        if (stopRequested && (signalCount > 1 || terminateSeen) &&
+            Clock::now() - *stopRequested >= kStopGrace) {
+            host.abandon("zentab-batch: the run did not stop in time; ending without waiting "
+                         "for the database.");
+            if (report != stdout) {
+                std::fclose(report);
+            }
+            _exit(kStopped);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -244,12 +307,20 @@ int main(int argc, char** argv) {
                      std::strerror(host.writeError() != 0 ? host.writeError() : EIO));
         return kReportLost;
     }
+    if (session.writer.outputFailed || session.writer.autoSaveFailed) {
+        std::fprintf(stderr, "zentab-batch: the report could not be written to %s.\n",
+                     session.settings.s_AutoSaveFile.c_str());
+        return kReportLost;
+    }
     switch (session.lastOutcome) {
     case zentab::RunOutcome::Finished:
+        if (session.troubleFound) {
+            return kTrouble;
+        }
         return session.differencesFound ? kDifferences : kNoDifferences;
     case zentab::RunOutcome::Stopped:
         return kStopped;
     default:
-        return kNotStarted;
+        return kTrouble;
     }
 }

@@ -200,6 +200,46 @@ void DatabaseSource::readDriverFacts(const std::string& specialCharactersPrefere
     s_DatabaseUser = defaultOwner;
 }
 
+void DatabaseSource::readDatabaseName() {
+    std::array<SQLCHAR, 1024> buffer{};
+    SQLSMALLINT length = 0;
+    if (CheckReturn(SQLGetInfo(dbc(connection_), SQL_DATABASE_NAME, buffer.data(),
+                               static_cast<SQLSMALLINT>(buffer.size()), &length),
+                    "SQLGetInfo")) {
+        databaseName = bufferText(buffer);
+    }
+}
+
+std::vector<std::string> DatabaseSource::filesRead() const {
+    if (b_IsSnapshot) {
+        return {s_SnapshotFile};
+    }
+    std::vector<std::string> files;
+    auto addIfFile = [&files](std::string value) {
+        if (value.size() >= 2 && value.front() == '{' && value.back() == '}') {
+            value = value.substr(1, value.size() - 2);
+        }
+        std::error_code error;
+        if (!value.empty() && std::filesystem::is_regular_file(value, error) &&
+            !contains(files, value)) {
+            files.push_back(std::move(value));
+        }
+    };
+    addIfFile(databaseName);
+    std::size_t pos = 0;
+    while (pos < s_ConnectString.size()) {
+        const std::size_t semicolon =
+            std::min(s_ConnectString.find(';', pos), s_ConnectString.size());
+        const std::string attribute = s_ConnectString.substr(pos, semicolon - pos);
+        const std::size_t equals = attribute.find('=');
+        if (equals != std::string::npos) {
+            addIfFile(attribute.substr(equals + 1));
+        }
+        pos = semicolon + 1;
+    }
+    return files;
+}
+
 void DatabaseSource::dropUnlistedOwner() {
     if (!s_DatabaseUser.empty() && !contains(catalogNames, s_DatabaseUser) &&
         !contains(schemaNames, s_DatabaseUser)) {
@@ -252,6 +292,7 @@ std::unique_ptr<DatabaseSource> DatabaseSource::ConnectInteractive(
     side.databaseFile = ConnectStringValue(side.s_ConnectString, "DBQ=");
     side.notUsable = false;
     side.readDriverFacts(specialCharactersPreference);
+    side.readDatabaseName();
     side.BuildDisplayName();
     side.ListSchemas();
     side.ListCatalogs();
@@ -264,7 +305,7 @@ std::unique_ptr<DatabaseSource> DatabaseSource::ConnectInteractive(
 std::unique_ptr<DatabaseSource>
 DatabaseSource::ConnectStored(RunHost& host, const std::string& connectString,
                               const std::string& storedOwner, const std::string& storedCatalogFlag,
-                              const std::string& specialCharactersPreference) {
+                              const std::string& specialCharactersPreference, int timeoutSeconds) {
     auto source = std::make_unique<DatabaseSource>(Key{}, host);
     DatabaseSource& side = *source;
     side.notUsable = false;
@@ -272,11 +313,18 @@ DatabaseSource::ConnectStored(RunHost& host, const std::string& connectString,
         side.markNotConnected();
         return source;
     }
+    if (timeoutSeconds > 0) {
+        // Set before connecting: a server that does not answer must not hold the login either.
+        SQLSetConnectAttr(dbc(side.connection_), SQL_ATTR_LOGIN_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds)), 0);
+        side.connection_.setQueryTimeout(timeoutSeconds);
+    }
     if (!side.driverConnect(connectString)) {
         return source;
     }
     side.dataSourceName = ConnectStringValue(side.s_ConnectString, "DSN=");
     side.readDriverFacts(specialCharactersPreference);
+    side.readDatabaseName();
     side.ListSchemas();
     side.ListCatalogs();
     if (!storedOwner.empty()) {

@@ -43,10 +43,11 @@ public:
                        const ConnectStringProvider& provider,
                        const std::string& specialCharactersPreference);
     // On-line side from a stored connect string, as a configuration file holds it.
+    // A positive `timeoutSeconds` bounds the login and every statement of the side.
     static std::unique_ptr<DatabaseSource>
     ConnectStored(RunHost& host, const std::string& connectString, const std::string& storedOwner,
                   const std::string& storedCatalogFlag,
-                  const std::string& specialCharactersPreference);
+                  const std::string& specialCharactersPreference, int timeoutSeconds = 0);
 
     // A side that is neither connected nor opened (not usable, "Not Connected"): the state a
     // front end shows before a side is chosen, and what tests fill field by field.
@@ -66,6 +67,11 @@ public:
     void ListSchemas();
     void ListCatalogs();
     void ApplyCurrentCatalog();
+
+    // The files an on-line side reads, as far as the driver tells: the database file it
+    // reports (SQL_DATABASE_NAME) and every connect-string value that names an existing file.
+    // A snapshot side reads its snapshot file.
+    std::vector<std::string> filesRead() const;
 
     // The value of `key` ("DSN=", "DBQ=", "UID=") found anywhere in `connectString`, matched
     // case-sensitively; upper-cased and cut before the next ';'. Empty when the key is absent.
@@ -120,6 +126,8 @@ public:
     std::string serverName;
     std::string databaseFile;
     std::string dataSourceName;
+    // SQL_DATABASE_NAME: for a file-based driver such as SQLite, the database file's path.
+    std::string databaseName;
     bool notUsable = true;
     std::string displayName;
     std::string lastError;
@@ -143,6 +151,7 @@ private:
     bool allocateHandles();
     bool driverConnect(const std::string& input);
     void readDriverFacts(const std::string& specialCharactersPreference);
+    void readDatabaseName();
     void dropUnlistedOwner();
     void listNames(bool catalogs);
     void markNotConnected();

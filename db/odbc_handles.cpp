@@ -60,13 +60,15 @@ OdbcConnection::~OdbcConnection() {
 
 OdbcConnection::OdbcConnection(OdbcConnection&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
-      connected_(std::exchange(other.connected_, false)) {}
+      connected_(std::exchange(other.connected_, false)),
+      queryTimeout_(std::exchange(other.queryTimeout_, 0)) {}
 
 OdbcConnection& OdbcConnection::operator=(OdbcConnection&& other) noexcept {
     if (this != &other) {
         reset();
         handle_ = std::exchange(other.handle_, nullptr);
         connected_ = std::exchange(other.connected_, false);
+        queryTimeout_ = std::exchange(other.queryTimeout_, 0);
     }
     return *this;
 }
@@ -125,6 +127,12 @@ bool OdbcStatement::allocate(const OdbcConnection& connection) {
         return false;
     }
     handle_ = stmt;
+    if (connection.queryTimeout() > 0) {
+        // A driver that cannot cancel keeps waiting; the interrupt of the front end remains.
+        SQLSetStmtAttr(
+            stmt, SQL_ATTR_QUERY_TIMEOUT,
+            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection.queryTimeout())), 0);
+    }
     return true;
 }
 

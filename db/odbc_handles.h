@@ -36,6 +36,10 @@ public:
 
     bool allocate(const OdbcEnvironment& environment);
     void markConnected() { connected_ = true; }
+    // Seconds a statement of this connection may run before the driver cancels it; 0 waits for
+    // ever. Applied to every statement allocated afterwards.
+    void setQueryTimeout(int seconds) { queryTimeout_ = seconds; }
+    int queryTimeout() const { return queryTimeout_; }
     OdbcHandle get() const { return handle_; }
     // Disconnects when connected, then frees the handle.
     void reset();
@@ -43,6 +47,7 @@ public:
 private:
     OdbcHandle handle_ = nullptr;
     bool connected_ = false;
+    int queryTimeout_ = 0;
 };
 
 class OdbcStatement {

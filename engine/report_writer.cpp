@@ -119,7 +119,8 @@ void ReportWriter::append(std::string_view text, ReportColour colour, bool under
         host_.reportAppended(std::string(text), rgb, underline);
     }
 
-    if (settings_.b_AutoSave && count && document_.lineCount() > settings_.i_AutoSaveLines) {
+    if (settings_.b_AutoSave && count && !autoSaveFailed &&
+        document_.lineCount() > settings_.i_AutoSaveLines) {
         if (autosave()) {
             document_.clear();
             host_.reportCleared();
@@ -145,6 +146,8 @@ std::string ReportWriter::pad(std::string_view text, std::size_t width, bool tru
 void ReportWriter::resetReport() {
     document_.clear();
     host_.reportCleared();
+    outputFailed = false;
+    autoSaveFailed = false;
 }
 
 bool ReportWriter::openOutputFile() {
@@ -157,6 +160,7 @@ bool ReportWriter::openOutputFile() {
                           systemErrorText(outputFile_.error()) +
                           "\n\nOutput will be sent to the screen.");
         settings_.b_OnlyToFile = false;
+        outputFailed = true;
         return false;
     }
     // The whole report goes to the file, so there is nothing left to autosave.
@@ -172,6 +176,7 @@ bool ReportWriter::openSnapshotFile() {
         host_.showMessage("Could not open file " + path + ": \n\n" +
                           error.substr(0, kMaxSystemText));
         settings_.b_OnlyToFile = false;
+        outputFailed = true;
         return false;
     }
     snapshotWriter_->PutRecord(snapshot::kVersion);
@@ -190,15 +195,21 @@ bool ReportWriter::writeLineToOutputFile(std::string_view text) {
     settings_.b_OnlyToFile = false;
     outputFile_.close();
     reportSaved = false;
+    outputFailed = true;
     host_.showMessage("Could not save line to file. Output will continue on the screen.");
     return false;
 }
 
 void ReportWriter::closeOutputFile() {
-    outputFile_.close();
+    // A late write error (reported by close) or one the snapshot writer met on the way means
+    // the file does not hold what the run wrote.
+    if (outputFile_.isOpen() && !outputFile_.close()) {
+        outputFailed = true;
+    }
     if (snapshotWriter_) {
-        // A write error has nowhere left to go: the run is over.
-        snapshotWriter_->close();
+        if (!snapshotWriter_->close()) {
+            outputFailed = true;
+        }
         snapshotWriter_.reset();
     }
     reportSaved = true;
@@ -230,6 +241,14 @@ ReportWriter::WriteResult ReportWriter::writeLines(ReportFile& file, std::string
 }
 
 bool ReportWriter::autosave() {
+    if (!autosaveOnce()) {
+        autoSaveFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool ReportWriter::autosaveOnce() {
     const std::string text = document_.text();
     if (text.empty()) {
         reportSaved = true;

@@ -82,6 +82,11 @@ public:
     std::atomic<bool> saveCancelled{false};
     std::atomic<bool> summaryOnly{false};
     std::atomic<bool> autoSaveCreated{false};
+    // The run's output file could not be opened or written (the report went to the screen
+    // instead), or an autosave failed (autosave then stops for the run: a full disk would only
+    // fail again, slower each time, and repeat the message). Cleared when a run resets the report.
+    std::atomic<bool> outputFailed{false};
+    std::atomic<bool> autoSaveFailed{false};
 
 private:
     enum class WriteResult { Written, NoMemory, WriteError };
@@ -89,6 +94,7 @@ private:
     // window once a line. The file receives the text unchanged.
     WriteResult writeLines(ReportFile& file, std::string_view text);
     bool openSnapshotFile();
+    bool autosaveOnce();
     bool saveAsRtf(const std::string& path);
     bool saveAsText(const std::string& path);
     void appendFileError(const std::string& line);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "db/snapshot_file.h"
+#include "engine/file_guard.h"
 #include "engine/session.h"
 
 namespace zentab {
@@ -105,6 +106,11 @@ bool RunDriver::startRun() {
     Session& s = session_;
     if (workerActive_) {
         s.host().showMessage(kAlreadyRunning);
+        return false;
+    }
+    // Checked before any file is opened for writing: the run would destroy what it reads.
+    if (const std::string refusal = outputOverInputMessage(s); !refusal.empty()) {
+        s.host().showMessage(refusal);
         return false;
     }
     join(); // the previous worker has returned from its body; this only reaps the thread
@@ -267,7 +273,8 @@ void RunDriver::endOfRun(std::time_t startTime) {
                   ReportColour::Error, false, false);
     s.setMainCaption("Finished - Zentab");
     writer.reportSaved = false;
-    if (settings.b_AutoSave) {
+    // A failed autosave was reported once; the report stays on screen.
+    if (settings.b_AutoSave && !writer.autoSaveFailed) {
         writer.autosave();
         writer.autoSaveCreated = false;
     }

@@ -50,7 +50,8 @@ void Session::stopRoutine() {
     writer.summaryOnly = false;
     writer.append("\r\n\r\nZentab Stopped ...", ReportColour::Error, false, true);
     setMainCaption("Stopped - Zentab");
-    if (settings.b_AutoSave) {
+    // A failed autosave was reported once; the report stays on screen.
+    if (settings.b_AutoSave && !writer.autoSaveFailed) {
         writer.autosave();
         writer.autoSaveCreated = false;
     }

@@ -78,6 +78,8 @@ public:
 
     bool hasRun = false;
     std::string autoStartPath;
+    // The configuration file the settings and sides were last loaded from or saved to.
+    std::string configurationPath;
     // " - " and the configuration's name once one is loaded or saved; ends every caption.
     std::string titleSuffix;
     // Set by the phases when they report any difference.

@@ -28,6 +28,10 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
+// gcc takes the free() of these replacements for a mismatch with the replaced operator new,
+// which allocates with malloc() just above.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* memory) noexcept {
     std::free(memory);
 }
@@ -35,6 +39,7 @@ void operator delete(void* memory) noexcept {
 void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
+#pragma GCC diagnostic pop
 
 namespace zentab {
 namespace {

@@ -98,6 +98,7 @@ TEST_F(ReportOutputFile, PiecesGoToTheFileUnchanged) {
     EXPECT_EQ(readFile(settings.s_AutoSaveFile), all);
     EXPECT_TRUE(document.empty());
     EXPECT_TRUE(host.messages().empty());
+    EXPECT_FALSE(writer.outputFailed);
 }
 
 TEST_F(ReportOutputFile, CreateFailureKeepsReportOnScreen) {
@@ -109,6 +110,7 @@ TEST_F(ReportOutputFile, CreateFailureKeepsReportOnScreen) {
                   ": \n\nNot a directory\n\nOutput will be sent to the screen.");
     EXPECT_FALSE(settings.b_OnlyToFile);
     EXPECT_TRUE(settings.b_AutoSave);
+    EXPECT_TRUE(writer.outputFailed);
     writer.append("text", ReportColour::Text, false, false);
     EXPECT_EQ(document.text(), "text");
 }
@@ -127,6 +129,7 @@ TEST_F(ReportOutputFile, WriteFailureSendsThePieceToTheScreen) {
     EXPECT_EQ(document.text(), "first piece\r\nsecond");
     EXPECT_EQ(host.mirroredReport(), document.text());
     EXPECT_EQ(host.messages().size(), 1u);
+    EXPECT_TRUE(writer.outputFailed);
 }
 
 class ReportAutosave : public ReportFixture {
@@ -277,9 +280,15 @@ TEST_F(ReportAutosaveFailure, ErrorLinesAndMessages) {
         EXPECT_EQ(runs[1].colour, caseWriter.colours().database2);
         EXPECT_FALSE(runs[1].underline);
 
-        // The next counted piece finds the report still too long and tries again.
+        // Autosave stops for the run: on a full disk every further try would write the whole
+        // growing report again and add another block.
+        EXPECT_TRUE(caseWriter.autoSaveFailed);
         caseWriter.append("c", ReportColour::Text, false, true);
-        EXPECT_EQ(document.text(), "a\r\nb" + line + "c" + line);
+        EXPECT_EQ(document.text(), "a\r\nb" + line + "c");
+        EXPECT_EQ(caseHost.messages(), c.messages);
+        // The next run tries again.
+        caseWriter.resetReport();
+        EXPECT_FALSE(caseWriter.autoSaveFailed);
     }
 }
 

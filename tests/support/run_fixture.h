@@ -18,7 +18,8 @@
 
 namespace zentab::test {
 
-// Writes a snapshot file holding the version record only.
+// Writes the snapshot of a database that holds nothing, taken with every phase off: the
+// version record and the nine sections, each empty.
 void writeEmptySnapshot(const std::string& path);
 
 // One section of a snapshot file: its marker, its records, and the end marker unless `open`.
