@@ -265,7 +265,14 @@ std::string verdict(const BatchRun& run, const BatchRun& baseline,
     if (run.status != 0 && run.status != 1) {
         return "exit " + std::to_string(run.status);
     }
-    const std::string status = "exit " + std::to_string(run.status);
+    // Where the library's diagnostic went tells a failure reported with the wrong status from
+    // one that went unnoticed.
+    const std::string mark = "[fault injection] call ";
+    const std::string status =
+        "exit " + std::to_string(run.status) +
+        (run.report.find(mark) != std::string::npos ? ", diagnostic in the report"
+         : run.err.find(mark) != std::string::npos  ? ", diagnostic on standard error only"
+                                                    : ", diagnostic shown nowhere");
     if (run.status != baseline.status) {
         return status + " where the run without a failure gave " + std::to_string(baseline.status);
     }
