@@ -307,12 +307,29 @@ protected:
         ASSERT_EQ(static_cast<std::size_t>(baseline.calls), calls.size());
         const std::vector<std::string> expected = normalised(baseline.report);
 
+        // ZENTAB_FAULT_CALLS=N or N-M sweeps those calls alone and shows what each run wrote,
+        // for looking into a failure by hand.
+        std::size_t first = 1;
+        std::size_t last = calls.size();
+        const std::string chosen = environment("ZENTAB_FAULT_CALLS");
+        const bool show = !chosen.empty();
+        if (show) {
+            first = std::stoul(chosen);
+            const std::size_t dash = chosen.find('-');
+            last = std::min(last, dash == std::string::npos ? first
+                                                            : std::stoul(chosen.substr(dash + 1)));
+        }
+
         std::vector<std::string> verdicts(calls.size());
-        std::atomic<std::size_t> next{0};
+        std::vector<BatchRun> shown(show ? calls.size() : 0);
+        std::atomic<std::size_t> next{first};
         auto worker = [&] {
-            for (std::size_t index = next++; index < calls.size(); index = next++) {
-                BatchRun run = runBatch(dir, arguments, static_cast<long>(index + 1));
-                verdicts[index] = verdict(run, baseline, expected, calls[index]);
+            for (std::size_t number = next++; number <= last; number = next++) {
+                BatchRun run = runBatch(dir, arguments, static_cast<long>(number));
+                verdicts[number - 1] = verdict(run, baseline, expected, calls[number - 1]);
+                if (show) {
+                    shown[number - 1] = std::move(run);
+                }
             }
         };
         std::vector<std::thread> workers;
@@ -322,10 +339,16 @@ protected:
         for (auto& thread : workers) {
             thread.join();
         }
-        for (std::size_t index = 0; index < calls.size(); ++index) {
-            if (!verdicts[index].empty()) {
-                ADD_FAILURE() << "call " << index + 1 << " (" << calls[index]
-                              << "): " << verdicts[index];
+        for (std::size_t number = first; number <= last; ++number) {
+            const std::string& wrong = verdicts[number - 1];
+            if (show) {
+                const BatchRun& run = shown[number - 1];
+                std::printf("==== call %zu (%s): %s\n%s\n==== standard error\n%s\n", number,
+                            calls[number - 1].c_str(), wrong.empty() ? "acceptable" : wrong.c_str(),
+                            run.report.c_str(), run.err.c_str());
+            }
+            if (!wrong.empty()) {
+                ADD_FAILURE() << "call " << number << " (" << calls[number - 1] << "): " << wrong;
             }
         }
     }
