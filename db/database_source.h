@@ -105,6 +105,10 @@ public:
     // message in lastError), and the names that did not fit the name buffer (cut to
     // listNameLimit bytes).
     bool listFailed = false;
+    // The owner-qualified call was refused (with this message) and the list holds the objects
+    // of every owner.
+    bool listUnqualified = false;
+    std::string listUnqualifiedReason;
     std::vector<std::string> listNamesCut;
     std::size_t listNameLimit = 0;
 

@@ -68,6 +68,8 @@ int DatabaseSource::listObjects(ObjectKind kind, bool fromUserInterface, bool is
                                                    : procedures;
     list.clear();
     listFailed = false;
+    listUnqualified = false;
+    listUnqualifiedReason.clear();
     listNamesCut.clear();
     listNameLimit = static_cast<std::size_t>(listKind(kind).nameBuffer) - 1;
     return b_IsSnapshot ? listFromSnapshot(kind, list, fromUserInterface, isDatabase1)
@@ -116,8 +118,14 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
         rc = b_IsCatalog ? catalogCall(text(s_DatabaseUser), nullptr)
                          : catalogCall(nullptr, text(schemaPattern));
     }
-    // A driver that refuses the qualifier still lists everything unqualified.
+    // A driver that refuses the qualifier still lists everything unqualified; the caller says
+    // that the list is not the owner's alone.
     if (!CheckReturn(rc, "catalog list")) {
+        if (qualified) {
+            GetErrorText(&statement, false);
+            listUnqualifiedReason = lastError;
+            listUnqualified = true;
+        }
         rc = catalogCall(nullptr, nullptr);
     }
     if (!CheckReturn(rc, "catalog list")) {

@@ -27,6 +27,7 @@ struct ListKindTexts {
     const char* notProcessedHeading;
     const char* listError;
     const char* singular;
+    const char* plural;
     bool CompareSettings::*ignoreCase;
     bool CompareSettings::*gating;
     bool CompareSettings::*listCommon;
@@ -49,6 +50,7 @@ const ListKindTexts kTables{
     "\r\n\r\n\r\nThe following tables were not processed in ",
     "\r\n\r\n\r\nThe following error was received while reading the list of tables in database ",
     "table",
+    "tables",
     &CompareSettings::b_IgnoreTabCase,
     &CompareSettings::b_DoTabStruct,
     &CompareSettings::b_DoTabCommon,
@@ -71,6 +73,7 @@ const ListKindTexts kViews{
     "\r\n\r\n\r\nThe following views were not processed in ",
     "\r\n\r\n\r\nThe following error was received while reading the list of views in database ",
     "view",
+    "views",
     &CompareSettings::b_IgnoreViewCase,
     &CompareSettings::b_DoViewStruct,
     &CompareSettings::b_DoViewCommon,
@@ -94,6 +97,7 @@ const ListKindTexts kProcedures{
     "\r\n\r\n\r\nThe following error was received while reading the list of procedures in "
     "database ",
     "procedure",
+    "procedures",
     &CompareSettings::b_IgnoreProcCase,
     &CompareSettings::b_DoProcStruct,
     &CompareSettings::b_DoProcCommon,
@@ -237,6 +241,15 @@ void ListComparison::reportListProblems(const DatabaseSource& side, bool databas
         append(kind_.listError, ReportColour::Error, false);
         append(side.displayName + " :\r\n", colour, false);
         append(side.lastError + "\r\n\r\n", ReportColour::Error, true);
+    }
+    if (side.listUnqualified && !side.listFailed) {
+        s_.noteTrouble();
+        append(std::string("\r\n\r\nWARNING:  The list of ") + kind_.plural + " in database ",
+               ReportColour::Error, false);
+        append(side.displayName, colour, false);
+        append(" could not be limited to owner " + side.s_DatabaseUser +
+                   ", so it holds those of every owner: " + side.listUnqualifiedReason + "\r\n\r\n",
+               ReportColour::Error, true);
     }
     for (const std::string& name : side.listNamesCut) {
         s_.warnNameCut(kind_.singular, name, "", side.listNameLimit, side, database1);

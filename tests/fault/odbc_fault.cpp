@@ -295,6 +295,14 @@ SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC ConnectionHandle, SQLINTEGER Attribu
     FORWARD(SQLSetConnectAttr, ConnectionHandle, Attribute, Value, StringLength);
 }
 
+SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT StatementHandle, SQLINTEGER Attribute, SQLPOINTER Value,
+                                 SQLINTEGER StringLength) {
+    if (injector().enter(CALLER, "SQLSetStmtAttr", StatementHandle)) {
+        return SQL_ERROR;
+    }
+    FORWARD(SQLSetStmtAttr, StatementHandle, Attribute, Value, StringLength);
+}
+
 SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
                                    SQLSMALLINT cbConnStrIn, SQLCHAR* szConnStrOut,
                                    SQLSMALLINT cbConnStrOutMax, SQLSMALLINT* pcbConnStrOut,
