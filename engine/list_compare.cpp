@@ -257,11 +257,19 @@ void ListComparison::reportListProblems(const DatabaseSource& side, bool databas
 }
 
 void ListComparison::writeCountHeader() {
+    // A list that broke off is not the side's list: its count says how far it got.
+    auto found = [this](int count, const DatabaseSource& side) {
+        if (side.listFailed) {
+            return std::string(" ") + (count == 1 ? kind_.singular : kind_.plural) +
+                   (count == 1 ? " was" : " were") + " read before the error in ";
+        }
+        return std::string(count == 1 ? kind_.foundOne : kind_.foundMany);
+    };
     append("\r\n\r\n\r\n" + std::to_string(count1_), ReportColour::Database1, false);
-    append(count1_ == 1 ? kind_.foundOne : kind_.foundMany, ReportColour::Text, false);
+    append(found(count1_, side1_), ReportColour::Text, false);
     append(side1_.displayName, ReportColour::Database1, false);
     append("\r\n" + std::to_string(count2_), ReportColour::Database2, false);
-    append(count2_ == 1 ? kind_.foundOne : kind_.foundMany, ReportColour::Text, false);
+    append(found(count2_, *side2_), ReportColour::Text, false);
     append(side2_->displayName, ReportColour::Database2, true);
 }
 
@@ -280,7 +288,8 @@ void ListComparison::pairDatabase2() {
             common_.push_back(&entry2);
             host_.panelAddObject(panelText(entry2.nameInDb2));
             host_.progressStepIt();
-        } else if (gating) {
+        } else if (gating && !side1_.listFailed) {
+            // Whether an object is missing from a list that broke off is not known.
             if (!headingWritten) {
                 append(kind_.missingHeading, ReportColour::Text, false);
                 append(side1_.displayName + "\r\n", ReportColour::Database1, true);
@@ -310,6 +319,9 @@ ObjectEntry* ListComparison::lookup(ObjectEntry& entry2) {
 }
 
 void ListComparison::missingInDatabase2() {
+    if (side2_->listFailed) {
+        return; // nothing is known to be missing from a list that broke off
+    }
     bool headingWritten = false;
     for (const ObjectEntry& entry1 : list1_) {
         s_.pauseStopCheck();
