@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "compare/structure/column_types.h"
-#include "db/search_pattern.h"
 #include "db/database_source.h"
+#include "db/search_pattern.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"
 #include "engine/text.h"
@@ -330,6 +330,7 @@ private:
 
     void compare(ObjectEntry& object, const StructureRow& row) {
         if (ColumnEntry* entry = findEntry(object, row.name)) {
+            entry->nameInDb2 = row.name;
             entry->description2 = row.description;
             if (!row.orderable) {
                 entry->orderable = false;
