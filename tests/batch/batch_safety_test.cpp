@@ -248,8 +248,9 @@ private:
     std::vector<std::string> names_;
 };
 
-// The two faults the injection names found, on PostgreSQL with every setting at its default:
-// the victims survive, and both tables are compared.
+// The two faults the injection names found, on PostgreSQL: the victims survive, and both tables
+// are compared. (Procedures are left out: without an owner psqlODBC lists every built-in
+// function, which costs time and tells nothing here.)
 TEST(BatchSafety, InjectionNamesOnPostgresAreComparedAsNames) {
     ZENTAB_REQUIRE_POSTGRES(server);
     PostgresDatabases databases(server, "inject");
@@ -263,8 +264,9 @@ TEST(BatchSafety, InjectionNamesOnPostgresAreComparedAsNames) {
     }
 
     TempDir dir;
-    const Result r = runBatch(dir, "--db1 " + shellQuoted(databases.connect(1)) + " --db2 " +
-                                       shellQuoted(databases.connect(2)));
+    const Result r =
+        runBatch(dir, "--db1 " + shellQuoted(databases.connect(1)) + " --db2 " +
+                          shellQuoted(databases.connect(2)) + " --set b_DoProcStruct=0");
     EXPECT_TRUE(r.exited) << r.err;
     for (int number : {1, 2}) {
         expectIntact(databases.connect(number), victims(), "", number);
