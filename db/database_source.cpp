@@ -168,7 +168,16 @@ bool DatabaseSource::driverConnect(const std::string& input) {
     }
     connection_.markConnected();
     s_ConnectString = bufferText(out);
+    requestReadOnly();
     return true;
+}
+
+void DatabaseSource::requestReadOnly() {
+    // A comparison never writes; where the driver honours the mode, a statement that would
+    // write is refused even if a name slipped through unquoted. Drivers that ignore or refuse
+    // the attribute are used as they are.
+    SQLSetConnectAttr(dbc(connection_), SQL_ATTR_ACCESS_MODE,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_MODE_READ_ONLY)), 0);
 }
 
 void DatabaseSource::readDriverFacts(const std::string& specialCharactersPreference) {
@@ -180,6 +189,28 @@ void DatabaseSource::readDriverFacts(const std::string& specialCharactersPrefere
     // 0 means "no limit or unknown"; with-info answers are not trusted either.
     maxOrderByColumns =
         rc == SQL_SUCCESS && orderByLimit != 0 ? orderByLimit : kUnknownOrderByLimit;
+
+    SQLUSMALLINT foldedCase = 0;
+    rc = SQLGetInfo(handle, SQL_IDENTIFIER_CASE, &foldedCase, sizeof foldedCase, nullptr);
+    identifierCase = IdentifierCase::Unknown;
+    if (CheckReturn(rc, "SQLGetInfo")) {
+        switch (foldedCase) {
+        case SQL_IC_UPPER:
+            identifierCase = IdentifierCase::Upper;
+            break;
+        case SQL_IC_LOWER:
+            identifierCase = IdentifierCase::Lower;
+            break;
+        case SQL_IC_SENSITIVE:
+            identifierCase = IdentifierCase::Sensitive;
+            break;
+        case SQL_IC_MIXED:
+            identifierCase = IdentifierCase::Mixed;
+            break;
+        default:
+            break;
+        }
+    }
 
     auto infoText = [handle](SQLUSMALLINT type) {
         std::array<SQLCHAR, 1000> buffer{};

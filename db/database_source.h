@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/identifier_case.h"
 #include "db/object_list.h"
 #include "db/odbc_handles.h"
 #include "db/snapshot_file.h"
@@ -126,6 +127,9 @@ public:
     std::string defaultOwner;
     std::string s_ConnectString;
     int maxOrderByColumns = kUnknownOrderByLimit;
+    // What the side does to unquoted names: a mixed-case name on a side that folds to lower
+    // case must be quoted to be found.
+    IdentifierCase identifierCase = IdentifierCase::Unknown;
     std::string userName;
     std::string serverName;
     std::string databaseFile;
@@ -154,6 +158,7 @@ public:
 private:
     bool allocateHandles();
     bool driverConnect(const std::string& input);
+    void requestReadOnly();
     void readDriverFacts(const std::string& specialCharactersPreference);
     void readDatabaseName();
     void dropUnlistedOwner();

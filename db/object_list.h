@@ -15,6 +15,9 @@ struct ColumnEntry {
     int displayWidth = 0;
     bool matched = false;
     bool orderable = false;
+    // Database 2's spelling (`name` is Database 1's, and the two may differ in letter case);
+    // empty until the column is found on Database 2.
+    std::string nameInDb2 = {};
 };
 
 // One index of a common table.

@@ -18,7 +18,9 @@ trap cleanup EXIT
 
 echo "== Starting PostgreSQL"
 ZENTAB_TEST_PG=$("$root/scripts/pg_server.sh" start "$work/pg")
-export ZENTAB_TEST_PG
+# The server's log of every statement: tests check what the program sent.
+ZENTAB_TEST_PG_LOG="$work/pg/server.log"
+export ZENTAB_TEST_PG ZENTAB_TEST_PG_LOG
 
 run_suite() {
     local name=$1 build=$2

@@ -16,6 +16,7 @@ StatementSide statementSide(const DatabaseSource& side, bool isDatabase1,
     facts.databaseUser = side.s_DatabaseUser;
     facts.reportedUser = side.defaultOwner;
     facts.specialCharacters = side.specialCharacters;
+    facts.identifierCase = side.identifierCase;
     facts.quotes = quoteStringsFor(side.b_IsCatalog, preferences.specObjStringOpen,
                                    preferences.specObjStringClose);
     return facts;
@@ -29,6 +30,9 @@ BuiltStatement buildObjectStatement(const Session& session, const ObjectEntry& o
     const DatabaseSource& side = database1 ? *session.side1 : *session.side2;
     StatementRequest request;
     request.objectName = object.nameInDb1;
+    if (!database1) {
+        request.objectNameOnSide = object.nameInDb2;
+    }
     request.columns = &object.columns;
     request.side = statementSide(side, database1, session.preferences);
     request.orderByLimit1 = session.side1->maxOrderByColumns;

@@ -6,37 +6,51 @@ namespace zentab {
 
 namespace {
 
-// Object names are quoted for these characters whatever the driver reports: they are the ones
-// that break a statement on every database.
-constexpr std::string_view kObjectSpecialCharacters = " -#/";
 constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
 
 bool containsAnyOf(std::string_view text, std::string_view characters) {
     return !characters.empty() && text.find_first_of(characters) != std::string_view::npos;
 }
 
-// A name holding a quote character must be quoted (and escaped), or it ends the quoted name
-// early or breaks the statement.
-bool holdsQuoteCharacter(std::string_view name, const QuoteStrings& quotes) {
-    return containsAnyOf(name, quotes.open) || containsAnyOf(name, quotes.close);
+bool isAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Names come from the catalogs, so they are data: anything but ASCII letters, digits and "_"
+// (a semicolon, a tab, a line break, a quote, a non-ASCII letter) could end the name, or the
+// statement, where it stands bare. Such a name is quoted whatever the quoting option says.
+bool mustBeQuoted(std::string_view name, const QuoteStrings& quotes) {
+    const bool plain = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return isAsciiLetterOrDigit(c) || c == '_'; });
+    // Quote strings of the user's own choosing may be made of letters.
+    return !plain || containsAnyOf(name, quotes.open) || containsAnyOf(name, quotes.close);
+}
+
+// A side that folds unquoted names to one case finds a name holding letters of the other case
+// only when it is quoted.
+bool foldsToAnotherName(std::string_view name, IdentifierCase identifierCase) {
+    switch (identifierCase) {
+    case IdentifierCase::Lower:
+        return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    case IdentifierCase::Upper:
+        return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    default:
+        return false;
+    }
 }
 
 std::string quoted(std::string_view name, const QuoteStrings& quotes) {
     std::string text = quotes.open;
     const std::string_view close = quotes.close;
-    if (close.empty()) {
-        text += name;
-    } else {
-        // Doubling the closing string is how SQL escapes it inside a quoted name.
-        std::size_t from = 0;
-        for (std::size_t at = name.find(close); at != std::string_view::npos;
-             at = name.find(close, from)) {
-            text.append(name.substr(from, at + close.size() - from));
-            text.append(close);
-            from = at + close.size();
-        }
-        text.append(name.substr(from));
+    // Doubling the closing string is how SQL escapes it inside a quoted name.
+    std::size_t from = 0;
+    for (std::size_t at = name.find(close); !close.empty() && at != std::string_view::npos;
+         at = name.find(close, from)) {
+        text.append(name.substr(from, at + close.size() - from));
+        text.append(close);
+        from = at + close.size();
     }
+    text.append(name.substr(from));
     text += close;
     return text;
 }
@@ -49,7 +63,7 @@ bool equalsIgnoringCase(std::string_view text, std::string_view upper) {
 }
 
 bool quoteColumn(std::string_view name, const StatementSide& side, int autoSpecialName) {
-    if (holdsQuoteCharacter(name, side.quotes)) {
+    if (mustBeQuoted(name, side.quotes)) {
         return true;
     }
     switch (autoSpecialName) {
@@ -59,7 +73,8 @@ bool quoteColumn(std::string_view name, const StatementSide& side, int autoSpeci
         return true;
     default:
         return containsAnyOf(name, side.specialCharacters) ||
-               (!name.empty() && name.front() >= '0' && name.front() <= '9');
+               (!name.empty() && name.front() >= '0' && name.front() <= '9') ||
+               foldsToAnotherName(name, side.identifierCase);
     }
 }
 
@@ -72,38 +87,44 @@ QuoteStrings quoteStringsFor(bool isCatalog, const std::optional<std::string>& p
         quotes.open = "[";
         quotes.close = "]";
     }
-    if (preferredOpen) {
+    // An empty string could not keep a name apart from the statement around it.
+    if (preferredOpen && !preferredOpen->empty()) {
         quotes.open = *preferredOpen;
     }
-    if (preferredClose) {
+    if (preferredClose && !preferredClose->empty()) {
         quotes.close = *preferredClose;
     }
     return quotes;
 }
 
 std::string columnNameInStatement(std::string_view name, bool forOrderBy, const StatementSide& side,
-                                  int autoSpecialName) {
-    bool quote = quoteColumn(name, side, autoSpecialName);
+                                  int autoSpecialName, std::string_view nameOnSide) {
+    const std::string_view own = nameOnSide.empty() ? name : nameOnSide;
+    bool quote = quoteColumn(own, side, autoSpecialName);
     // ASC and DESC are keywords where the ORDER BY list would read them, not in the select list.
     if (forOrderBy && autoSpecialName != 2 &&
-        (equalsIgnoringCase(name, "ASC") || equalsIgnoringCase(name, "DESC"))) {
+        (equalsIgnoringCase(own, "ASC") || equalsIgnoringCase(own, "DESC"))) {
         quote = true;
     }
-    return quote ? quoted(name, side.quotes) : std::string(name);
+    return quote ? quoted(own, side.quotes) : std::string(name);
 }
 
 std::string objectNameInStatement(std::string_view name, const StatementSide& side,
-                                  int autoSpecialName) {
-    const bool quote = holdsQuoteCharacter(name, side.quotes) ||
-                       containsAnyOf(name, kObjectSpecialCharacters) || autoSpecialName == 1;
-    std::string text = quote ? quoted(name, side.quotes) : std::string(name);
+                                  int autoSpecialName, std::string_view nameOnSide) {
+    const std::string_view own = nameOnSide.empty() ? name : nameOnSide;
+    // Unlike a column, a table whose name begins with a digit is left bare.
+    const bool quote = mustBeQuoted(own, side.quotes) || autoSpecialName == 1 ||
+                       (autoSpecialName == 0 && foldsToAnotherName(own, side.identifierCase));
+    std::string text = quote ? quoted(own, side.quotes) : std::string(name);
 
     // Another owner's objects need the owner in front; Database 2 does not ask whether its
     // driver listed schemas.
     const std::string& owner = side.databaseUser;
     if (!owner.empty() && owner != side.reportedUser && !side.isCatalog &&
         (!side.isDatabase1 || side.schemasListed)) {
-        const bool quoteOwner = quote || holdsQuoteCharacter(owner, side.quotes);
+        const bool quoteOwner =
+            quote || mustBeQuoted(owner, side.quotes) ||
+            (autoSpecialName == 0 && foldsToAnotherName(owner, side.identifierCase));
         text = (quoteOwner ? quoted(owner, side.quotes) : owner) + "." + text;
     }
     return text;
@@ -133,8 +154,10 @@ BuiltStatement buildDataStatement(const StatementRequest& request) {
             if (!built.selectList.empty()) {
                 built.selectList += ", ";
             }
-            built.selectList +=
-                columnNameInStatement(column.name, false, request.side, request.autoSpecialName);
+            const std::string_view nameOnSide =
+                request.side.isDatabase1 ? std::string_view() : std::string_view(column.nameInDb2);
+            built.selectList += columnNameInStatement(column.name, false, request.side,
+                                                      request.autoSpecialName, nameOnSide);
             if (!orderBy.empty() && number > limit) {
                 continue;
             }
@@ -145,13 +168,14 @@ BuiltStatement buildDataStatement(const StatementRequest& request) {
             if (!orderBy.empty()) {
                 orderBy += ", ";
             }
-            orderBy +=
-                columnNameInStatement(column.name, true, request.side, request.autoSpecialName);
+            orderBy += columnNameInStatement(column.name, true, request.side,
+                                             request.autoSpecialName, nameOnSide);
         }
     }
 
     built.text = "select " + built.selectList + " from " +
-                 objectNameInStatement(request.objectName, request.side, request.autoSpecialName);
+                 objectNameInStatement(request.objectName, request.side, request.autoSpecialName,
+                                       request.objectNameOnSide);
     if (!request.condition.empty()) {
         built.text += " where ";
         built.text += conditionWithoutWhere(request.condition);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/identifier_case.h"
 #include "db/object_list.h"
 
 namespace zentab {
@@ -30,11 +31,13 @@ struct StatementSide {
     std::string databaseUser;      // s_DatabaseUser, the configured owner
     std::string reportedUser;      // the user name the connection reports (trimmed)
     std::string specialCharacters; // characters that make a column name special
+    IdentifierCase identifierCase = IdentifierCase::Unknown;
     QuoteStrings quotes;
 };
 
 struct StatementRequest {
-    std::string objectName; // as Database 1 spells it, for both sides
+    std::string objectName;       // as Database 1 spells it, for both sides
+    std::string objectNameOnSide; // as this side spells it, when known; used where it is quoted
     const std::vector<ColumnEntry>* columns = nullptr;
     StatementSide side;
     int orderByLimit1 = 10000; // most ORDER BY columns each side's driver accepts
@@ -51,14 +54,16 @@ struct BuiltStatement {
 
 BuiltStatement buildDataStatement(const StatementRequest& request);
 
-// The pieces, for the builder and its tests.
+// The pieces, for the builder and its tests. A name is written as Database 1 spells it unless
+// it is quoted: a quoted name is matched exactly, so it is written as the side itself spells it
+// (`nameOnSide`; empty when that is the same).
 
 // A column name as the select list (forOrderBy false) or the ORDER BY list writes it.
 std::string columnNameInStatement(std::string_view name, bool forOrderBy, const StatementSide& side,
-                                  int autoSpecialName);
+                                  int autoSpecialName, std::string_view nameOnSide = {});
 // The object name, quoted and owner-qualified as the side needs it.
 std::string objectNameInStatement(std::string_view name, const StatementSide& side,
-                                  int autoSpecialName);
+                                  int autoSpecialName, std::string_view nameOnSide = {});
 // The condition without a leading "where" keyword (and the white space before it).
 std::string_view conditionWithoutWhere(std::string_view condition);
 

@@ -357,6 +357,7 @@ private:
 
     void compare(ObjectEntry& object, const StructureRow& row) {
         if (ColumnEntry* entry = findEntry(object, row.name)) {
+            entry->nameInDb2 = row.name;
             entry->description2 = row.description;
             if (!row.orderable) {
                 entry->orderable = false;

@@ -124,6 +124,24 @@ TEST_F(PostgresDataRun, PostgresAgainstPostgres) {
                                         "\r\n< 2 2.000 x same ");
 }
 
+// Names match without regard to case, but PostgreSQL finds a mixed-case name only quoted, and
+// a folded one only bare or in lower case: each side's statement must name the table and its
+// columns the way that side holds them.
+TEST_F(PostgresDataRun, NamesSpelledInAnotherCaseOnEachSide) {
+    sqliteSide(1, {"CREATE TABLE Genre (GenreId integer, Name varchar(20))",
+                   "INSERT INTO Genre VALUES (1, 'Rock')", "CREATE TABLE album (title varchar(20))",
+                   "INSERT INTO album VALUES ('One')"});
+    postgresSide(2, {"CREATE TABLE $.genre (genreid integer, name varchar(20))",
+                     "INSERT INTO $.genre VALUES (1, 'Jazz')",
+                     "CREATE TABLE $.\"Album\" (\"Title\" varchar(20))",
+                     "INSERT INTO $.\"Album\" VALUES ('Two')"});
+    run();
+    EXPECT_EQ(squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table album\r\n\r\n"
+                                        " title _\r\n\r\n< One \r\n> Two "
+                                        "\r\n\r\n\r\nDifferences found in table Genre\r\n\r\n"
+                                        " GenreId _Name _\r\n\r\n> 1 Jazz \r\n< 1 Rock ");
+}
+
 // A PostgreSQL text column in a linguistic collation sorts a before B; the comparator, like
 // SQLite, byte-wise. The PostgreSQL side is flagged; the differences follow from the order.
 // (The driver gives the PostgreSQL column its width in bytes, four to a character.)

@@ -104,16 +104,22 @@ TEST(StatementBuilder, BuildsTheOrderedSelect) {
          "T",
          {column("cost$"), column("plain")},
          "select \"cost$\", plain from T order by \"cost$\", plain"},
-        {"a table with a blank is quoted even when names are treated as regular",
+        {"names with a blank are quoted even when names are treated as regular",
          "my table",
          {column("a b")},
-         "select a b from \"my table\" order by a b",
+         "select \"a b\" from \"my table\" order by \"a b\"",
          2},
         {"every name quoted", "T", {column("a")}, "select \"a\" from \"T\" order by \"a\"", 1},
-        {"a table with a dollar is no special object name",
+        {"a table with a dollar is quoted like any name that is not plain",
          "cost$",
          {column("a")},
-         "select a from cost$ order by a"},
+         "select a from \"cost$\" order by a"},
+        {"a column that would end the statement is quoted, and so is the table",
+         "q;DROP\tTABLE\tvictim2;SELECT\t1\tAS\tid\tFROM\tvictim",
+         {column("user;DROP\tTABLE\tvictim;--"), column("id")},
+         "select \"user;DROP\tTABLE\tvictim;--\", id from "
+         "\"q;DROP\tTABLE\tvictim2;SELECT\t1\tAS\tid\tFROM\tvictim\" "
+         "order by \"user;DROP\tTABLE\tvictim;--\", id"},
         {"a condition after a where keyword in any case and leading blanks",
          "T",
          {column("a")},
@@ -254,12 +260,148 @@ TEST(StatementBuilder, NamesHoldingQuoteCharactersAreQuotedAndEscaped) {
         EXPECT_EQ(objectNameInStatement("T", qualified, autoSpecialName),
                   autoSpecialName == 1 ? "\"o\"\"wn\".\"T\"" : "\"o\"\"wn\".T");
     }
-    // A double quote is an ordinary character where brackets quote.
-    EXPECT_EQ(columnNameInStatement("a\"b", false, catalog, 2), "a\"b");
+    // Where brackets quote, a double quote needs no doubling, but it still makes the name unsafe.
+    EXPECT_EQ(columnNameInStatement("a\"b", false, catalog, 2), "[a\"b]");
 
     StatementSide custom = side;
     custom.quotes = {"<<", ">>"};
     EXPECT_EQ(objectNameInStatement("a>>b>", custom, 2), "<<a>>>>b>>>");
+}
+
+// Names are data from the catalogs: one holding anything but ASCII letters, digits and "_" is
+// quoted under every option, "never quote" included, so that it cannot end the statement.
+TEST(StatementBuilder, NamesThatAreNotPlainAreQuotedUnderEveryOption) {
+    const StatementSide side = plainSide();
+    const StatementSide brackets = withOwner(plainSide(), "", true, true, true);
+    struct NameCase {
+        std::string name;
+        const StatementSide* side;
+        std::string expected;
+    };
+    const std::vector<NameCase> cases = {
+        {"user;DROP\tTABLE\tvictim;--", &side, "\"user;DROP\tTABLE\tvictim;--\""},
+        {"two\nlines", &side, "\"two\nlines\""},
+        {"a\r\nb", &side, "\"a\r\nb\""},
+        {"x-y", &side, "\"x-y\""},
+        {"Café", &side, "\"Café\""},
+        {"表", &side, "\"表\""},
+        {"[br]", &side, "\"[br]\""},
+        {"x\";drop table t;--", &side, "\"x\"\";drop table t;--\""},
+        {"a];drop table t;--", &brackets, "[a]];drop table t;--]"},
+        {"say \"hi\"", &brackets, "[say \"hi\"]"},
+    };
+    for (const NameCase& c : cases) {
+        for (int autoSpecialName : {0, 1, 2}) {
+            SCOPED_TRACE(c.name + " under " + std::to_string(autoSpecialName));
+            EXPECT_EQ(objectNameInStatement(c.name, *c.side, autoSpecialName), c.expected);
+            EXPECT_EQ(columnNameInStatement(c.name, false, *c.side, autoSpecialName), c.expected);
+            EXPECT_EQ(columnNameInStatement(c.name, true, *c.side, autoSpecialName), c.expected);
+        }
+    }
+    // A plain name stays bare under "never quote", the owner in front of it too unless it is
+    // not plain itself.
+    StatementSide owned = withOwner(plainSide(), "sales;--", true, true);
+    EXPECT_EQ(objectNameInStatement("T", owned, 2), "\"sales;--\".T");
+    EXPECT_EQ(objectNameInStatement("T_1", withOwner(plainSide(), "sales", true, true), 2),
+              "sales.T_1");
+    EXPECT_EQ(columnNameInStatement("Plain_9", false, side, 2), "Plain_9");
+    EXPECT_EQ(columnNameInStatement("", false, side, 2), "");
+}
+
+// PostgreSQL folds unquoted names to lower case, so there "Genre" is found only quoted; a side
+// that keeps the case, or whose way is not known, gets today's statements.
+TEST(StatementBuilder, LettersOfTheOtherCaseAreQuotedWhereTheSideFoldsNames) {
+    auto folding = [](IdentifierCase identifierCase, bool database1 = true) {
+        StatementSide side = plainSide();
+        side.isDatabase1 = database1;
+        side.identifierCase = identifierCase;
+        return side;
+    };
+    struct FoldCase {
+        const char* what;
+        StatementSide side;
+        int autoSpecialName;
+        std::string table;
+        std::string tableOnSide;
+        std::vector<ColumnEntry> columns;
+        std::string expected;
+    };
+    ColumnEntry spelledOtherwise = column("Name");
+    spelledOtherwise.nameInDb2 = "name";
+    ColumnEntry spelledMixed = column("name");
+    spelledMixed.nameInDb2 = "Name";
+    const std::vector<FoldCase> cases = {
+        {"lower-case folding: mixed case quoted, lower case bare",
+         folding(IdentifierCase::Lower),
+         0,
+         "Genre",
+         "",
+         {column("Name"), column("id")},
+         "select \"Name\", id from \"Genre\" order by \"Name\", id"},
+        {"upper-case folding: the other way round",
+         folding(IdentifierCase::Upper),
+         0,
+         "genre",
+         "",
+         {column("NAME"), column("Id")},
+         "select NAME, \"Id\" from \"genre\" order by NAME, \"Id\""},
+        {"never quote keeps mixed case bare",
+         folding(IdentifierCase::Lower),
+         2,
+         "Genre",
+         "",
+         {column("Name")},
+         "select Name from Genre order by Name"},
+        {"a side that keeps the case",
+         folding(IdentifierCase::Sensitive),
+         0,
+         "Genre",
+         "",
+         {column("Name")},
+         "select Name from Genre order by Name"},
+        {"a side whose way is not known",
+         folding(IdentifierCase::Unknown),
+         0,
+         "Genre",
+         "",
+         {column("Name")},
+         "select Name from Genre order by Name"},
+        {"Database 2 holds the names in lower case: Database 1's spelling, bare",
+         folding(IdentifierCase::Lower, false),
+         0,
+         "Genre",
+         "genre",
+         {spelledOtherwise},
+         "select Name from Genre order by Name"},
+        {"Database 2 holds them in mixed case: quoted as Database 2 spells them",
+         folding(IdentifierCase::Lower, false),
+         0,
+         "genre",
+         "Genre",
+         {spelledMixed},
+         "select \"Name\" from \"Genre\" order by \"Name\""},
+        {"Database 1 reads its own spelling",
+         folding(IdentifierCase::Lower, true),
+         0,
+         "genre",
+         "",
+         {spelledMixed},
+         "select name from genre order by name"},
+    };
+    for (const FoldCase& c : cases) {
+        StatementRequest request;
+        request.objectName = c.table;
+        request.objectNameOnSide = c.tableOnSide;
+        request.columns = &c.columns;
+        request.side = c.side;
+        request.autoSpecialName = c.autoSpecialName;
+        EXPECT_EQ(buildDataStatement(request).text, c.expected) << c.what;
+    }
+    // The owner in front folds the same way.
+    StatementSide owned = withOwner(folding(IdentifierCase::Lower), "Sales", true, true);
+    owned.identifierCase = IdentifierCase::Lower;
+    EXPECT_EQ(objectNameInStatement("t", owned, 0), "\"Sales\".t");
+    EXPECT_EQ(objectNameInStatement("t", owned, 2), "Sales.t");
 }
 
 TEST(StatementBuilder, QuoteStringsComeFromTheCatalogFlagOrThePreferences) {
@@ -276,6 +418,8 @@ TEST(StatementBuilder, QuoteStringsComeFromTheCatalogFlagOrThePreferences) {
         {true, std::string("`"), std::string("`"), "`", "`"},
         {false, std::string("<"), std::nullopt, "<", "\""},
         {true, std::nullopt, std::string(")"), "[", ")"},
+        // An empty string could not keep a name apart from the statement around it.
+        {false, std::string(""), std::string(""), "\"", "\""},
     };
     for (const QuoteCase& c : cases) {
         const QuoteStrings quotes = quoteStringsFor(c.isCatalog, c.open, c.close);

@@ -31,6 +31,8 @@ TEST_F(PostgresSource, DriverFactsAndLists) {
     // psqlODBC reports 0 (no limit) for the ORDER BY columns and "_" as its special character.
     EXPECT_EQ(side->maxOrderByColumns, 10000);
     EXPECT_EQ(side->specialCharacters, "_ ");
+    // Unquoted names are folded to lower case.
+    EXPECT_EQ(side->identifierCase, IdentifierCase::Lower);
     ASSERT_FALSE(side->userName.empty());
     EXPECT_EQ(side->s_DatabaseUser, side->defaultOwner);
     EXPECT_EQ(side->displayName, side->userName + "@(" + side->serverName + ")");
@@ -38,6 +40,18 @@ TEST_F(PostgresSource, DriverFactsAndLists) {
     EXPECT_TRUE(lists(side->schemaNames, schema()));
     EXPECT_TRUE(side->catalogsListed);
     EXPECT_FALSE(side->catalogNames.empty());
+}
+
+// psqlODBC accepts the read-only request and ignores it: a write statement still runs.
+TEST_F(PostgresSource, ReadOnlyRequestDoesNotStopTheDriverWriting) {
+    auto side = connect("", "");
+    ASSERT_FALSE(side->notUsable) << testing::PrintToString(host.messages());
+    EXPECT_TRUE(host.messages().empty());
+    OdbcStatement statement;
+    std::string error;
+    EXPECT_TRUE(side->ExecuteStatement("CREATE TABLE " + qualified("written") + " (a integer)",
+                                       statement, error))
+        << error;
 }
 
 TEST_F(PostgresSource, StoredOwnerIsKeptOnlyWhenListed) {

@@ -150,6 +150,7 @@ TEST_F(SqliteSource, ConnectStoredAsksTheDriver) {
     ASSERT_EQ(reported, 0);
     EXPECT_EQ(side->maxOrderByColumns, 10000);
     EXPECT_EQ(side->specialCharacters, "#$ ");
+    EXPECT_EQ(side->identifierCase, IdentifierCase::Sensitive);
 
     const std::string path = dir.file("side.db");
     EXPECT_EQ(side->s_ConnectString.rfind("DSN=;Database=" + path + ";", 0), 0u)
@@ -161,6 +162,18 @@ TEST_F(SqliteSource, ConnectStoredAsksTheDriver) {
     EXPECT_EQ(side->displayName, path);
     EXPECT_FALSE(side->schemasListed);
     EXPECT_FALSE(side->catalogsListed);
+}
+
+// The side asks for read-only access; the SQLite3 driver accepts the request with a warning
+// and goes on writing, so for SQLite the quoting of names is all that keeps a run from writing.
+TEST_F(SqliteSource, ReadOnlyRequestDoesNotStopTheDriverWriting) {
+    auto side = DatabaseSource::ConnectStored(host, connectString, "", "", kPreference);
+    ASSERT_FALSE(side->notUsable) << testing::PrintToString(host.messages());
+    EXPECT_TRUE(host.messages().empty());
+    OdbcStatement statement;
+    std::string error;
+    EXPECT_TRUE(side->ExecuteStatement("INSERT INTO t VALUES ('written')", statement, error))
+        << error;
 }
 
 TEST_F(SqliteSource, ConnectInteractiveTakesTheProvidersString) {
@@ -253,6 +266,7 @@ TEST(SnapshotSide, ChosenFileNamesTheSide) {
     EXPECT_EQ(side->maxOrderByColumns, 10000);
     EXPECT_EQ(side->s_DatabaseUser, "");
     EXPECT_EQ(side->specialCharacters, "");
+    EXPECT_EQ(side->identifierCase, IdentifierCase::Unknown);
     EXPECT_FALSE(side->snapshotReader);
     EXPECT_TRUE(host.messages().empty());
 }

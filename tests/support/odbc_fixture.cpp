@@ -62,23 +62,36 @@ std::string postgresStreamingConnectString(const std::string& connectString) {
     return text + "UseDeclareFetch=1;Fetch=1000;";
 }
 
-void executeSql(const std::string& connectString, const std::vector<std::string>& statements) {
+namespace {
+
+// Environment and connection, connected to `connectString` or throwing.
+struct TestConnection {
+    explicit TestConnection(const std::string& connectString) {
+        if (!environment.allocate() || !connection.allocate(environment)) {
+            throw std::runtime_error("cannot allocate ODBC handles");
+        }
+        std::string input = connectString;
+        SQLCHAR out[1024];
+        SQLSMALLINT outLength = 0;
+        SQLRETURN rc = SQLDriverConnect(static_cast<SQLHDBC>(connection.get()), nullptr,
+                                        reinterpret_cast<SQLCHAR*>(input.data()), SQL_NTS, out,
+                                        sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+            throw std::runtime_error("cannot connect to " + connectString + ": " +
+                                     diagnostic(SQL_HANDLE_DBC, connection.get()));
+        }
+        connection.markConnected();
+    }
+
     OdbcEnvironment environment;
     OdbcConnection connection;
-    if (!environment.allocate() || !connection.allocate(environment)) {
-        throw std::runtime_error("executeSql: cannot allocate ODBC handles");
-    }
-    std::string input = connectString;
-    SQLCHAR out[1024];
-    SQLSMALLINT outLength = 0;
-    SQLRETURN rc = SQLDriverConnect(static_cast<SQLHDBC>(connection.get()), nullptr,
-                                    reinterpret_cast<SQLCHAR*>(input.data()), SQL_NTS, out,
-                                    sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-        throw std::runtime_error("executeSql: cannot connect to " + connectString + ": " +
-                                 diagnostic(SQL_HANDLE_DBC, connection.get()));
-    }
-    connection.markConnected();
+};
+
+} // namespace
+
+void executeSql(const std::string& connectString, const std::vector<std::string>& statements) {
+    TestConnection test(connectString);
+    OdbcConnection& connection = test.connection;
     for (const std::string& text : statements) {
         OdbcStatement statement;
         if (!statement.allocate(connection)) {
@@ -86,8 +99,8 @@ void executeSql(const std::string& connectString, const std::vector<std::string>
                                      diagnostic(SQL_HANDLE_DBC, connection.get()));
         }
         std::string sql = text;
-        rc = SQLExecDirect(static_cast<SQLHSTMT>(statement.get()),
-                           reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+        SQLRETURN rc = SQLExecDirect(static_cast<SQLHSTMT>(statement.get()),
+                                     reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
         // Notices (DROP ... IF EXISTS) and statements that touch no rows are fine here.
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA) {
             throw std::runtime_error("executeSql: " + text + ": " +
@@ -96,8 +109,56 @@ void executeSql(const std::string& connectString, const std::vector<std::string>
     }
 }
 
+std::string queryValue(const std::string& connectString, const std::string& sql) {
+    TestConnection test(connectString);
+    OdbcStatement statement;
+    if (!statement.allocate(test.connection)) {
+        throw std::runtime_error("queryValue: cannot allocate a statement");
+    }
+    SQLHSTMT handle = static_cast<SQLHSTMT>(statement.get());
+    std::string text = sql;
+    SQLRETURN rc = SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        throw std::runtime_error("queryValue: " + sql + ": " +
+                                 diagnostic(SQL_HANDLE_STMT, statement.get()));
+    }
+    rc = SQLFetch(handle);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        throw std::runtime_error("queryValue: " + sql + ": no row");
+    }
+    std::array<char, 4096> value{};
+    SQLLEN indicator = 0;
+    rc = SQLGetData(handle, 1, SQL_C_CHAR, value.data(), static_cast<SQLLEN>(value.size()),
+                    &indicator);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        throw std::runtime_error("queryValue: " + sql + ": " +
+                                 diagnostic(SQL_HANDLE_STMT, statement.get()));
+    }
+    return indicator == SQL_NULL_DATA ? std::string() : std::string(value.data());
+}
+
 std::optional<std::string> postgresConnectString() {
     std::string value = environment("ZENTAB_TEST_PG");
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string withDatabase(const std::string& connectString, const std::string& database) {
+    const std::string key = "Database=";
+    const std::size_t at = connectString.find(key);
+    if (at == std::string::npos) {
+        return connectString + (connectString.empty() || connectString.back() == ';' ? "" : ";") +
+               key + database + ";";
+    }
+    const std::size_t start = at + key.size();
+    const std::size_t end = std::min(connectString.find(';', start), connectString.size());
+    return connectString.substr(0, start) + database + connectString.substr(end);
+}
+
+std::optional<std::string> postgresLogPath() {
+    std::string value = environment("ZENTAB_TEST_PG_LOG");
     if (value.empty()) {
         return std::nullopt;
     }

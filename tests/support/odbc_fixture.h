@@ -23,8 +23,16 @@ std::string postgresStreamingConnectString(const std::string& connectString);
 // statement and the driver's message when connecting or a statement fails.
 void executeSql(const std::string& connectString, const std::vector<std::string>& statements);
 
+// The first column of the first row `sql` returns, as text (empty for NULL). Throws like
+// executeSql, and when no row comes.
+std::string queryValue(const std::string& connectString, const std::string& sql);
+
 // The connect string of the test server (environment variable ZENTAB_TEST_PG), when set.
 std::optional<std::string> postgresConnectString();
+// The same connect string naming another database of the server.
+std::string withDatabase(const std::string& connectString, const std::string& database);
+// The server's log of every statement (environment variable ZENTAB_TEST_PG_LOG), when set.
+std::optional<std::string> postgresLogPath();
 // Under CI (environment variable CI set) a missing server fails the test instead of skipping it.
 bool postgresRequired();
 
