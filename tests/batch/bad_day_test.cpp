@@ -130,7 +130,7 @@ private:
     Clock::time_point ended_;
 };
 
-class BatchSafety : public ::testing::Test {
+class BadDay : public ::testing::Test {
 protected:
     // Two SQLite databases with one table each, the second with a changed row.
     void twoDatabases() {
@@ -150,7 +150,7 @@ protected:
     std::string db2;
 };
 
-TEST_F(BatchSafety, NoFileTheRunReadsIsWrittenOver) {
+TEST_F(BadDay, NoFileTheRunReadsIsWrittenOver) {
     twoDatabases();
     const std::string snapshot = dir.file("s.zsn");
     writeEmptySnapshot(snapshot);
@@ -189,7 +189,7 @@ TEST_F(BatchSafety, NoFileTheRunReadsIsWrittenOver) {
     }
 }
 
-TEST_F(BatchSafety, AReportFileIsCreatedOnlyWhenTheRunStarts) {
+TEST_F(BadDay, AReportFileIsCreatedOnlyWhenTheRunStarts) {
     twoDatabases();
     const std::string report = dir.file("report.txt");
     writeFile(report, "an earlier report");
@@ -200,7 +200,7 @@ TEST_F(BatchSafety, AReportFileIsCreatedOnlyWhenTheRunStarts) {
 }
 
 // A run that finished but could not compare everything must not tell a script "equal".
-TEST_F(BatchSafety, AFinishedRunThatMetTroubleExitsTwo) {
+TEST_F(BadDay, AFinishedRunThatMetTroubleExitsTwo) {
     const std::string longName(300, 'n');
     struct Case {
         const char* what;
@@ -237,7 +237,7 @@ TEST_F(BatchSafety, AFinishedRunThatMetTroubleExitsTwo) {
     }
 }
 
-TEST_F(BatchSafety, AFullDiskFailsOnceWithStatusFour) {
+TEST_F(BadDay, AFullDiskFailsOnceWithStatusFour) {
     twoDatabases();
     struct Case {
         const char* what;
@@ -290,7 +290,7 @@ private:
     int port_ = 0;
 };
 
-TEST_F(BatchSafety, AnInterruptWhileConnectingEndsAtOnceAndLeavesTheReportAlone) {
+TEST_F(BadDay, AnInterruptWhileConnectingEndsAtOnceAndLeavesTheReportAlone) {
     SilentServer server;
     const std::string report = dir.file("report.txt");
     writeFile(report, "an earlier report");
@@ -305,7 +305,7 @@ TEST_F(BatchSafety, AnInterruptWhileConnectingEndsAtOnceAndLeavesTheReportAlone)
 }
 
 // Two schemas of the test server for the two sides.
-class PostgresBatchSafety : public PostgresSchemaTest {
+class PostgresBadDay : public PostgresSchemaTest {
 protected:
     void SetUp() override {
         PostgresSchemaTest::SetUp();
@@ -340,7 +340,7 @@ protected:
     std::string schema2;
 };
 
-TEST_F(PostgresBatchSafety, AStopThatHangsEndsOnASecondInterruptOrATerminate) {
+TEST_F(PostgresBadDay, AStopThatHangsEndsOnASecondInterruptOrATerminate) {
     for (const std::string& s : {schema(), schema2}) {
         execute({"CREATE VIEW " + s + ".slow AS SELECT 1 AS pause FROM pg_sleep(30)"});
     }
@@ -382,7 +382,7 @@ TEST_F(PostgresBatchSafety, AStopThatHangsEndsOnASecondInterruptOrATerminate) {
         << report();
 }
 
-TEST_F(PostgresBatchSafety, AConnectionLostInTheMiddleOfTheRowsIsAnError) {
+TEST_F(PostgresBadDay, AConnectionLostInTheMiddleOfTheRowsIsAnError) {
     // Database 2's server process ends itself at the 500th row, after the driver has taken the
     // first rows through its cursor.
     const std::string rows = " FROM generate_series(1, 2000) AS g(id)";
