@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "db/row_text.h"
+#include "db/sha256.h"
 #include "engine/run_host.h"
 
 namespace zentab {
@@ -602,7 +604,16 @@ FetchResult DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& 
                                   buffer, static_cast<SQLLEN>(kFetchBufferSize), &indicator);
         // NULL leaves the cleared first byte; a longer value arrives cut to 9999 characters.
         if (CheckReturn(rc, "SQLGetData")) {
-            row.append(buffer, strnlen(buffer, kFetchBufferSize - 1));
+            const std::size_t length = strnlen(buffer, kFetchBufferSize - 1);
+            row.append(buffer, length);
+            const bool cut = rc == SQL_SUCCESS_WITH_INFO &&
+                             (indicator == SQL_NO_TOTAL ||
+                              (indicator >= 0 && static_cast<std::size_t>(indicator) > length));
+            if (cut && !appendLongValueDigest(statement, column, length, row)) {
+                GetErrorText(&statement, false);
+                row.clear();
+                return FetchResult::Error;
+            }
         } else if (rc != SQL_NO_DATA) {
             GetErrorText(&statement, false);
             row.clear();
@@ -610,6 +621,39 @@ FetchResult DatabaseSource::FetchRowText(OdbcStatement& statement, std::string& 
         }
     }
     return FetchResult::Row;
+}
+
+// The value's first `shown` bytes are the last ones in the row; the rest is read in pieces
+// through the same buffer and only its digest is kept, so that a value of any length is
+// compared whole without being held.
+bool DatabaseSource::appendLongValueDigest(OdbcStatement& statement, int column, std::size_t shown,
+                                           std::string& row) {
+    Sha256 digest;
+    digest.update(std::string_view(row).substr(row.size() - shown));
+    char* buffer = fetchBuffer_.data();
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc =
+            SQLGetData(stmt(statement), static_cast<SQLUSMALLINT>(column), SQL_C_CHAR, buffer,
+                       static_cast<SQLLEN>(kFetchBufferSize), &indicator);
+        if (rc == SQL_NO_DATA) {
+            break;
+        }
+        if (!CheckReturn(rc, "SQLGetData")) {
+            return false;
+        }
+        std::size_t length = strnlen(buffer, kFetchBufferSize - 1);
+        if (rc == SQL_SUCCESS && indicator >= 0) {
+            length = std::min(length, static_cast<std::size_t>(indicator));
+        }
+        digest.update(std::string_view(buffer, length));
+        if (rc == SQL_SUCCESS) {
+            break;
+        }
+    }
+    row.push_back(kLongValueMark);
+    row.append(digest.hexDigest());
+    return true;
 }
 
 void DatabaseSource::DescribeResultColumns(OdbcStatement& statement,

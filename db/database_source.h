@@ -87,9 +87,10 @@ public:
     // SQL_SUCCESS_WITH_INFO and SQL_NO_DATA): the statement is then freed, the result is false
     // and `error` holds the driver's message, which may be empty.
     bool ExecuteStatement(const std::string& text, OdbcStatement& statement, std::string& error);
-    // Fetches the next row as one text: values joined by " \t ", NULL as empty, cut to 9999.
-    // `row` is cleared first and keeps its capacity, and is empty unless a row came. On Error
-    // lastError holds the driver's message (which may be empty).
+    // Fetches the next row as one text: values joined by " \t ", NULL as empty, cut to 9999
+    // characters; a longer value is read whole and carries the digest of its text after the
+    // cut (db/row_text.h). `row` is cleared first and keeps its capacity, and is empty unless a
+    // row came. On Error lastError holds the driver's message (which may be empty).
     FetchResult FetchRowText(OdbcStatement& statement, std::string& row);
     void DescribeResultColumns(OdbcStatement& statement, std::vector<ResultColumn>& columns);
     void FreeStatement(OdbcStatement& statement);
@@ -165,6 +166,8 @@ private:
     void listNames(bool catalogs);
     void markNotConnected();
     int listObjects(ObjectKind kind, bool fromUserInterface, bool isDatabase1);
+    bool appendLongValueDigest(OdbcStatement& statement, int column, std::size_t shown,
+                               std::string& row);
     int listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface, bool isDatabase1);
     int listFromSnapshot(ObjectKind kind, ObjectList& list, bool fromUserInterface,
                          bool isDatabase1);

@@ -12,6 +12,7 @@
 #include "compare/data/difference_output.h"
 #include "compare/data/row_comparator.h"
 #include "db/database_source.h"
+#include "db/row_text.h"
 #include "db/snapshot_file.h"
 #include "engine/phases.h"
 #include "engine/session.h"
@@ -153,6 +154,10 @@ public:
                       &session.writer),
           output_(session.writer, settings_.b_DataAsCSV),
           convertToCsv_(texts.convertToCsv && settings_.b_DataAsCSV && !snapshotRun_),
+          // A snapshot stores long values cut, without their digests: an on-line side is then
+          // compared in the same form.
+          stripDigests_(snapshotRun_ || side1_.b_IsSnapshot ||
+                        (side2_ != nullptr && side2_->b_IsSnapshot)),
           foldCase_(comparator_.options().ignoreCase) {}
 
     void run(std::vector<ObjectEntry*>& objects) {
@@ -322,9 +327,15 @@ private:
         FetchResult result;
         if (convertToCsv_) {
             result = stream.next(fetched_);
+            if (stripDigests_) {
+                stripLongValueDigests(fetched_);
+            }
             toCsv(fetched_, rows.row);
         } else {
             result = stream.next(rows.row);
+            if (stripDigests_) {
+                stripLongValueDigests(rows.row);
+            }
         }
         if (result != FetchResult::Row) {
             return result;
@@ -439,6 +450,7 @@ private:
     RowComparator comparator_;
     DifferenceOutput output_;
     const bool convertToCsv_;
+    const bool stripDigests_;
     const bool foldCase_;
     SnapshotFile* snapshotOut_ = nullptr;
 

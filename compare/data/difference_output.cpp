@@ -1,6 +1,7 @@
 #include "compare/data/difference_output.h"
 
 #include "compare/data/row_comparator.h"
+#include "db/row_text.h"
 #include "engine/report_writer.h"
 #include "engine/text.h"
 
@@ -13,6 +14,16 @@ std::vector<HeaderColumn> headerColumns(const std::vector<ColumnEntry>& columns)
         header.push_back({column.name, column.displayWidth});
     }
     return header;
+}
+
+void appendShown(std::string_view text, std::string& out) {
+    for (std::size_t at = text.find(kLongValueMark); at != std::string_view::npos;
+         at = text.find(kLongValueMark)) {
+        out.append(text.substr(0, at));
+        out.append(kLongValueEllipsis);
+        text.remove_prefix(std::min(text.size(), at + 1 + kLongValueDigestLength));
+    }
+    out.append(text);
 }
 
 DifferenceOutput::DifferenceOutput(ReportWriter& writer, bool asCsv)
@@ -83,8 +94,13 @@ void DifferenceOutput::writeRow(std::string_view row, bool database1) {
     std::size_t column = 0;
     for (std::size_t from = 0;; ++column) {
         const std::size_t at = row.find(kRowSeparator, from);
-        const std::string_view field =
-            row.substr(from, at == std::string_view::npos ? at : at - from);
+        std::string_view field = row.substr(from, at == std::string_view::npos ? at : at - from);
+        if (field.find(kLongValueMark) != std::string_view::npos) {
+            // A value longer than the report shows: its cut text, then the ellipsis.
+            shown_.clear();
+            appendShown(field, shown_);
+            field = shown_;
+        }
         if (column == widths_.size()) {
             widths_.push_back(0); // more values than header columns
         }

@@ -22,6 +22,9 @@ struct HeaderColumn {
 
 std::vector<HeaderColumn> headerColumns(const std::vector<ColumnEntry>& columns);
 
+// `text` as the report shows it, appended to `out`: each long value's digest replaced by "...".
+void appendShown(std::string_view text, std::string& out);
+
 class DifferenceOutput {
 public:
     DifferenceOutput(ReportWriter& writer, bool asCsv);
@@ -40,7 +43,8 @@ private:
     ReportWriter& writer_;
     bool asCsv_;
     std::vector<int> widths_;
-    std::string line_; // reused for every row
+    std::string line_;  // reused for every row
+    std::string shown_; // a long value as the report shows it
 };
 
 } // namespace zentab

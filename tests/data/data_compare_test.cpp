@@ -97,6 +97,36 @@ TEST_F(DataRun, CsvReadyRowsDoubleTheirQuotes) {
                               "\r\n\">\",\"3\",\"\"           ");
 }
 
+// Two texts of 20,000 characters that differ at the 15,000th: the report shows 9,999 of them,
+// but the comparison reads them whole. Equal long texts stay equal.
+TEST_F(DataRun, LongValuesAreComparedWholeAndShownCut) {
+    const std::string create = "CREATE TABLE T (id integer, txt varchar(30000))";
+    const std::string as = "replace(hex(zeroblob(10000)), '0', 'a')"; // 20,000 'a'
+    const std::string changed = "substr(" + as + ", 1, 14999) || 'b' || substr(" + as + ", 15001)";
+    sqliteSides(withRows(create, "T", {"1, " + as, "2, " + as}),
+                withRows(create, "T", {"1, " + as, "2, " + changed}));
+    for (bool csv : {false, true}) {
+        SCOPED_TRACE(csv ? "CSV ready" : "padded");
+        session.settings.b_DataAsCSV = csv;
+        run();
+        const std::string report = session.report.text();
+        const std::string shown = std::string(9999, 'a') + "...";
+        for (const char* marker : {"<", ">"}) {
+            const std::string line = csv ? std::string("\r\n\"") + marker + "\",\"2\",\"" + shown
+                                         : std::string("\r\n") + marker + " 2           " + shown;
+            const std::size_t at = report.find(line);
+            ASSERT_NE(at, std::string::npos) << marker;
+            // The ellipsis is in the side's colour, and no digest reaches the report.
+            EXPECT_EQ(colourAt(at + line.size() - 1), *marker == '<'
+                                                          ? session.writer.colours().database1
+                                                          : session.writer.colours().database2);
+        }
+        EXPECT_EQ(report.find(std::string(1, '\0')), std::string::npos);
+        EXPECT_EQ(report.find("\r\n< 1"), std::string::npos);
+        EXPECT_EQ(report.find("\"<\",\"1"), std::string::npos);
+    }
+}
+
 TEST_F(DataRun, ExecutiveSummaryMarksTheObjectAndEndsItSilently) {
     const std::string same = "CREATE TABLE U (id integer)";
     sqliteSides(

@@ -124,6 +124,23 @@ TEST_F(PostgresDataRun, PostgresAgainstPostgres) {
                                         "\r\n< 2 2.000 x same ");
 }
 
+// psqlODBC hands a long text over in pieces too: a difference at its 15,000th character is
+// found, equal long texts are equal.
+TEST_F(PostgresDataRun, LongTextsAreComparedWhole) {
+    const std::string create = "CREATE TABLE $.t (id integer, txt text)";
+    const std::string as = "repeat('a', 20000)";
+    postgresSide(1, {create, "INSERT INTO $.t VALUES (1, " + as + "), (2, " + as + ")"});
+    postgresSide(2, {create, "INSERT INTO $.t VALUES (1, " + as +
+                                 "), (2, repeat('a', 14999) || "
+                                 "'b' || repeat('a', 5000))"});
+    run();
+    const std::string text = squeezed(dataText(1, 1));
+    const std::string shown = std::string(9999, 'a') + "... ";
+    EXPECT_NE(text.find("\r\n< 2 " + shown), std::string::npos) << text.substr(0, 300);
+    EXPECT_NE(text.find("\r\n> 2 " + shown), std::string::npos);
+    EXPECT_EQ(text.find("\r\n< 1 "), std::string::npos);
+}
+
 // Names match without regard to case, but PostgreSQL finds a mixed-case name only quoted, and
 // a folded one only bare or in lower case: each side's statement must name the table and its
 // columns the way that side holds them.
