@@ -43,6 +43,30 @@ TEST_F(RunDriverTest, RunWithNoPhaseWritesHeaderAndEndLine) {
     EXPECT_FALSE(session.writer.reportSaved);
 }
 
+// The configuration file and the snapshots are read by the run: an output file that is one of
+// them refuses the run before anything is written.
+TEST_F(RunDriverTest, ARunThatWouldWriteOverWhatItReadsDoesNotStart) {
+    allPhasesOff();
+    const std::string configuration = dir.file("saved.zcf");
+    writeFile(configuration, "[Settings]\r\n");
+    session.configurationPath = configuration;
+    const std::string snapshot = session.side2->s_SnapshotFile;
+    const std::string snapshotBytes = readFile(snapshot);
+    std::size_t refusals = 0;
+    for (const std::string& output : {configuration, snapshot}) {
+        SCOPED_TRACE(output);
+        session.settings.b_OnlyToFile = true;
+        session.settings.s_AutoSaveFile = output;
+        EXPECT_FALSE(driver->startRun());
+        ASSERT_EQ(host.messages().size(), ++refusals);
+        EXPECT_NE(host.messages().back().find("Zentab never writes over a file that it reads"),
+                  std::string::npos);
+        EXPECT_FALSE(session.control.running);
+    }
+    EXPECT_EQ(readFile(configuration), "[Settings]\r\n");
+    EXPECT_EQ(readFile(snapshot), snapshotBytes);
+}
+
 TEST_F(RunDriverTest, ElapsedTimeComesFromTheClock) {
     allPhasesOff();
     std::time_t times[] = {1000, 4725};
