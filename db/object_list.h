@@ -7,6 +7,11 @@
 
 namespace zentab {
 
+// The widest column the report lays out, in characters. Values read on-line are cut at 9999
+// characters and names fit driver buffers far narrower, so only a damaged or hand-made snapshot
+// asks for more; honouring it would pad every line with blanks by the gigabyte.
+inline constexpr int kMaxDisplayWidth = 10000;
+
 // One column of a common table or view (or one parameter of a common procedure).
 struct ColumnEntry {
     std::string name;

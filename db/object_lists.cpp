@@ -5,6 +5,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -82,10 +83,9 @@ void DatabaseSource::addListed(ObjectKind kind, ObjectList& list, std::string na
         owner->stopRoutine();
     }
     if (owner != nullptr) {
+        // The name column of the reports is sized by it: a snapshot's name may be any length.
         std::size_t& longest = owner->longestName[static_cast<int>(kind)];
-        if (name.size() > longest) {
-            longest = name.size();
-        }
+        longest = std::max(longest, std::min(name.size(), std::size_t(kMaxDisplayWidth)));
     }
     ObjectEntry& entry = list.emplace_back();
     (isDatabase1 ? entry.nameInDb1 : entry.nameInDb2) = std::move(name);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts a throwaway PostgreSQL server and runs every test:
 # in a normal build, in an AddressSanitizer + UndefinedBehaviorSanitizer build, and the
-# run-control tests again under ThreadSanitizer in a build without Qt.
+# run-control tests again under ThreadSanitizer in a build without Qt; then runs each fuzz
+# target for 60 seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -42,3 +43,6 @@ run_suite "address,undefined" "$root/build-asan" -DZENTAB_SANITIZE=address,undef
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
 CTEST_ARGS=(-L 'test_run_control|test_run_driver')
 run_suite "thread, without Qt" "$root/build-tsan" -DZENTAB_SANITIZE=thread -DZENTAB_WITH_QT=OFF
+
+echo "== Fuzzing (60 s per target)"
+"$root/scripts/fuzz.sh" 60

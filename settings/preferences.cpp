@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -144,7 +145,8 @@ void PreferenceStore::load(CompareSettings& settings, Preferences& preferences) 
     if (auto face = in.text("szFaceName"); face && !face->empty()) {
         p.font.faceName = cutFaceName(std::move(*face));
     }
-    p.font.height = in.integer("yHeight", p.font.height);
+    p.font.height = std::clamp(in.integer("yHeight", p.font.height), ReportFont::kMinHeight,
+                               ReportFont::kMaxHeight);
     p.font.offset = in.integer("yOffset", p.font.offset);
     p.font.charSet = in.integer("bCharSet", p.font.charSet);
     p.font.pitchAndFamily = in.integer("bPitchAndFamily", p.font.pitchAndFamily);
@@ -152,11 +154,13 @@ void PreferenceStore::load(CompareSettings& settings, Preferences& preferences) 
     p.font.effects = in.bits("dwEffects", p.font.effects);
     p.font.mask = in.bits("dwMask", p.font.mask);
 
-    // Too small a frame (or none stored) opens at a usable size.
+    // Too small a frame (or none stored) opens at a usable size, too large a one at the largest.
     int width = in.integer("BigWidth", 0);
     int height = in.integer("BigHeight", 0);
-    p.window.width = width < 200 ? 800 : width;
-    p.window.height = height < 100 ? 600 : height;
+    p.window.width =
+        width < WindowPlacement::kMinWidth ? 800 : std::min(width, WindowPlacement::kMaxSide);
+    p.window.height =
+        height < WindowPlacement::kMinHeight ? 600 : std::min(height, WindowPlacement::kMaxSide);
     p.window.maximized = in.integer("BigMaximized", 0) != 0;
     p.window.x = in.integer("LocX", p.window.x);
     p.window.y = in.integer("LocY", p.window.y);

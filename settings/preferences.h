@@ -11,6 +11,10 @@
 namespace zentab {
 
 struct ReportFont {
+    // A stored height outside these (1 to 200 points) is taken as the nearer one.
+    static constexpr int kMinHeight = 20;
+    static constexpr int kMaxHeight = 4000;
+
     std::string faceName = "Courier New"; // at most 31 characters are kept
     int height = 170;                     // twips
     int offset = 0;
@@ -22,8 +26,13 @@ struct ReportFont {
 };
 
 struct WindowPlacement {
-    int width = 800;  // a stored value below 200 reads as 800
-    int height = 600; // a stored value below 100 reads as 600
+    static constexpr int kMinWidth = 200;
+    static constexpr int kMinHeight = 100;
+    // No screen is larger; a stored value above it reads as this.
+    static constexpr int kMaxSide = 16384;
+
+    int width = 800;  // a stored value below kMinWidth reads as 800
+    int height = 600; // a stored value below kMinHeight reads as 600
     bool maximized = false;
     int x = -32; // used only when x and y are both in 1..1999
     int y = -32;

@@ -1,5 +1,6 @@
 #include "settings/settings_keys.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -144,8 +145,10 @@ void setIntValue(CompareSettings& settings, const SettingField& field, long long
     if (field.kind == SettingKind::Bool) {
         settings.*std::get<bool S::*>(field.member) = value != 0;
     } else if (field.kind == SettingKind::Int) {
+        // Files and preferences are not checked when written by hand: whatever they hold, the
+        // run gets a value it can work with (an autosave every line at worst, never at none).
         settings.*std::get<int S::*>(field.member) =
-            value > INT_MAX ? INT_MAX : (value < INT_MIN ? INT_MIN : static_cast<int>(value));
+            static_cast<int>(std::clamp<long long>(value, field.minValue, field.maxValue));
     }
 }
 

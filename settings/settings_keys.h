@@ -22,7 +22,9 @@ struct SettingField {
     SettingKind kind;
     int builtInDefault; // bools and integers; strings start empty
     int absentFromFile; // taken when a configuration file lacks the key
-    int minValue;       // accepted range of --set; a configuration file is not range-checked
+    // The field's range: --set refuses a number outside it; setIntValue, and so a configuration
+    // file or the preferences, takes the nearer end instead.
+    int minValue;
     int maxValue;
     std::variant<bool CompareSettings::*, int CompareSettings::*, std::string CompareSettings::*>
         member;
@@ -35,7 +37,8 @@ std::span<const SettingField> settingFields();
 // The field with exactly this configuration-file key, or nullptr.
 const SettingField* findSettingField(std::string_view fileKey);
 
-// Bool and integer fields as integers (bool as 0/1); strings are not integers.
+// Bool and integer fields as integers (bool as 0/1); strings are not integers. Setting a
+// boolean takes any non-zero value as 1, an integer is held to its field's range.
 int intValue(const CompareSettings& settings, const SettingField& field);
 void setIntValue(CompareSettings& settings, const SettingField& field, long long value);
 
@@ -48,7 +51,7 @@ void applyAbsentFromFileValue(CompareSettings& settings, const SettingField& fie
 void applyAbsentFromFileValues(CompareSettings& settings);
 
 // A value as read from a configuration file: absent or empty takes the absent-from-file value;
-// numbers convert leniently (leading decimal digits, else 0), without range tests.
+// numbers convert leniently (leading decimal digits, else 0) and are held to the field's range.
 void applyFileValue(CompareSettings& settings, const SettingField& field,
                     const std::optional<std::string>& value);
 // The text a configuration file holds for the field ("%d" for bools and integers).

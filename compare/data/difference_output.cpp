@@ -1,5 +1,7 @@
 #include "compare/data/difference_output.h"
 
+#include <algorithm>
+
 #include "compare/data/row_comparator.h"
 #include "db/row_text.h"
 #include "engine/report_writer.h"
@@ -34,9 +36,13 @@ void DifferenceOutput::writeHeader(DifferenceKind kind, std::string_view objectN
                                    std::string_view statement1, std::string_view statement2) {
     widths_.clear();
     for (const HeaderColumn& column : columns) {
-        const int nameLength = static_cast<int>(textWidth(column.name));
-        // A name at least as wide as its values gets a blank after it.
-        widths_.push_back(nameLength >= column.width ? nameLength + 1 : column.width);
+        const std::size_t nameLength = textWidth(column.name);
+        // A name at least as wide as its values gets a blank after it. No column is laid out
+        // wider than the widest: a longer name or value is shown whole with nothing after it.
+        const std::size_t width = column.width <= 0 || nameLength >= std::size_t(column.width)
+                                      ? nameLength + 1
+                                      : std::size_t(column.width);
+        widths_.push_back(static_cast<int>(std::min<std::size_t>(width, kMaxDisplayWidth)));
     }
 
     switch (kind) {
@@ -105,12 +111,14 @@ void DifferenceOutput::writeRow(std::string_view row, bool database1) {
             widths_.push_back(0); // more values than header columns
         }
         int& width = widths_[column];
-        const auto columns = static_cast<int>(textWidth(field));
-        if (columns > width) {
-            width = columns;
+        const std::size_t columns = textWidth(field);
+        if (columns > std::size_t(width)) {
+            width = static_cast<int>(std::min<std::size_t>(columns, kMaxDisplayWidth));
         }
         line_.append(field);
-        line_.append(static_cast<std::size_t>(width - columns), ' ');
+        if (columns < std::size_t(width)) {
+            line_.append(std::size_t(width) - columns, ' ');
+        }
         line_.push_back(' ');
         if (at == std::string_view::npos) {
             break;

@@ -3,9 +3,11 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
+#include "db/object_list.h"
 #include "settings/compare_settings.h"
 
 namespace zentab {
@@ -97,6 +99,22 @@ int columnDisplayWidth(int code, long bufferLength, long columnSize) {
         break;
     }
     return width;
+}
+
+int storedDisplayWidth(std::string_view record) {
+    std::size_t i = record.find_first_not_of(" \t\r\n\f\v");
+    if (i == std::string_view::npos) {
+        return 0;
+    }
+    const bool negative = record[i] == '-';
+    if (record[i] == '-' || record[i] == '+') {
+        ++i;
+    }
+    int width = 0;
+    for (; i < record.size() && record[i] >= '0' && record[i] <= '9'; ++i) {
+        width = std::min(width * 10 + (record[i] - '0'), kMaxDisplayWidth);
+    }
+    return negative ? 0 : width;
 }
 
 std::string columnTypeDescription(const CompareSettings& settings, int nullable,

@@ -37,6 +37,10 @@ inline std::string_view standardTypeName(int code) {
 // COLUMN_SIZE. Worked in 16 bits, as the width has always been kept.
 int columnDisplayWidth(int code, long bufferLength, long columnSize);
 
+// The width of a snapshot's width record: its leading decimal number held to 0..kMaxDisplayWidth.
+// A negative or unreadable record gives 0, which leaves the column as wide as its name.
+int storedDisplayWidth(std::string_view record);
+
 // The text compared between the two sides: "NOT NULL " or "    NULL " by NULLABLE (nothing when
 // unknown), the type name (the data source's own unless b_DataType asks for the standard one, or
 // the source gave none), and "(size)" for a COLUMN_SIZE of 1 to 999999 unless b_IgnoreColLen.

@@ -307,7 +307,7 @@ private:
                 return;
             }
             row.orderable = orderable == "Y";
-            row.width = static_cast<int>(std::strtol(width.c_str(), nullptr, 10));
+            row.width = storedDisplayWidth(width);
             handleRow(object, row);
         }
     }

@@ -224,6 +224,8 @@ TEST_F(PreferencesTest, StoredValuesOutOfBoundsOrNotNumbersReadAsDefaults) {
         {"BigWidth=200\nBigHeight=100\nLocX=1\nLocY=1999\n", 200, 100, true},
         {"BigWidth=-5\nBigHeight=wide\nLocX=2000\nLocY=5\n", 800, 600, false},
         {"BigWidth=1e3\nLocX=5\nLocY=0\n", 800, 600, false},
+        {"BigWidth=2000000000\nBigHeight=16385\n", 16384, 16384, false},
+        {"BigWidth=99999999999\nBigHeight=16384\n", 800, 16384, false},
     };
     for (const auto& c : cases) {
         writeStore(c.lines);
@@ -248,6 +250,23 @@ TEST_F(PreferencesTest, StoredValuesOutOfBoundsOrNotNumbersReadAsDefaults) {
     EXPECT_EQ(p.font.mask, 2952790035u); // the same bits stored signed
     EXPECT_EQ(p.font.height, 170);
     EXPECT_EQ(p.font.faceName, std::string(31, 'F'));
+
+    // Numbers that size something are held to what the program can show.
+    struct Bound {
+        const char* line;
+        int autoSaveLines, fontHeight;
+    };
+    const Bound bounds[] = {
+        {"asl=-5\nyHeight=2000000000\n", 1, ReportFont::kMaxHeight},
+        {"asl=2000000000\nyHeight=-1\n", 999999, ReportFont::kMinHeight},
+        {"asl=0\nyHeight=0\n", 1, ReportFont::kMinHeight},
+    };
+    for (const Bound& b : bounds) {
+        writeStore(b.line);
+        store_.load(settings, p);
+        EXPECT_EQ(settings.i_AutoSaveLines, b.autoSaveLines) << b.line;
+        EXPECT_EQ(p.font.height, b.fontHeight) << b.line;
+    }
 }
 
 } // namespace

@@ -138,12 +138,24 @@ TEST(SettingsKeys, FileValuesConvertLikeTheConfigurationReader) {
         std::optional<std::string> stored;
         std::string expected;
     };
+    // Numbers are held to the field's range, however a hand-edited file spells them.
     const Case cases[] = {
-        {"i_AutoSaveLines", "250abc", "250"}, {"i_AutoSaveLines", "abc", "0"},
-        {"i_AutoSaveLines", "", "500"},       {"i_AutoSaveLines", std::nullopt, "500"},
-        {"i_AutoSaveLines", "-3", "-3"},      {"b_IgnoreDatLead", std::nullopt, "1"},
-        {"b_IgnoreDatLead", "0", "0"},        {"b_DoTabData", "2", "1"},
-        {"s_AutoSaveFile", "r.txt", "r.txt"}, {"s_AutoSaveFile", std::nullopt, ""},
+        {"i_AutoSaveLines", "250abc", "250"},
+        {"i_AutoSaveLines", "abc", "1"},
+        {"i_AutoSaveLines", "", "500"},
+        {"i_AutoSaveLines", std::nullopt, "500"},
+        {"i_AutoSaveLines", "-3", "1"},
+        {"i_AutoSaveLines", "2000000000", "999999"},
+        {"i_AutoSaveLines", "99999999999", "999999"},
+        {"i_AutoSpecialName", "0999999", "2"},
+        {"i_AutoSpecialName", "-1", "0"},
+        {"b_DataType", "5", "1"},
+        {"b_IgnoreDatLead", std::nullopt, "1"},
+        {"b_IgnoreDatLead", "0", "0"},
+        {"b_DoTabData", "2", "1"},
+        {"b_DoTabData", "-2000000000", "1"},
+        {"s_AutoSaveFile", "r.txt", "r.txt"},
+        {"s_AutoSaveFile", std::nullopt, ""},
     };
     for (const auto& c : cases) {
         CompareSettings settings = awayFromDefaults();
