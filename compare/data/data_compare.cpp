@@ -189,6 +189,10 @@ public:
             startObject(*object);
             if (object->compareData) {
                 compareObject(*object);
+            } else if (!snapshotRun_) {
+                // A column only Database 2 has keeps the rows apart: the object differs, also
+                // when the structure comparison was not asked to say so.
+                s_.differencesFound = true;
             }
         }
         host.progressSetPos(kProgressEnd);
