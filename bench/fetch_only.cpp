@@ -23,8 +23,8 @@
 
 #include "compare/data/data_statement.h"
 #include "db/database_source.h"
+#include "engine/quiet_host.h"
 #include "engine/run_driver.h"
-#include "engine/run_host.h"
 #include "engine/session.h"
 #include "settings/settings_keys.h"
 
@@ -37,28 +37,11 @@ constexpr SQLLEN kValueBuffer = 10000;
 
 // A host that shows nothing but messages, and answers so that the run goes on. Main thread and
 // worker; messages are single calls to stderr.
-class QuietHost : public RunHost {
+class StderrHost : public QuietHost {
 public:
-    void setMainCaption(const std::string&) override {}
-    void setPanelCaption(const std::string&) override {}
-    bool openControlPanel() override { return true; }
-    void panelClearObjects() override {}
-    void panelAddObject(const std::string&) override {}
-    int panelFindObject(int, const std::string&) override { return -1; }
-    void panelSelectObject(int) override {}
-    void progressSetRange(int, int) override {}
-    void progressSetPos(int) override {}
-    void progressSetStep(int) override {}
-    void progressStepIt() override {}
-    void reportAppended(const std::string&, Rgb, bool) override {}
-    void reportCleared() override {}
     void showMessage(const std::string& text) override {
         std::fprintf(stderr, "zentab-bench-fetch: %s\n", text.c_str());
     }
-    bool askYesNo(const std::string&) override { return true; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::No; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void endProgram(int) override {}
 };
 
 struct Totals {
@@ -175,7 +158,7 @@ int main(int argc, char** argv) {
         return usage();
     }
 
-    QuietHost host;
+    StderrHost host;
     Session session(host);
     for (const std::string& item : sets) {
         const std::size_t equals = item.find('=');

@@ -9,6 +9,7 @@
 
 #include "db/database_source.h"
 #include "db/object_list.h"
+#include "engine/quiet_host.h"
 #include "engine/run_driver.h"
 #include "engine/session.h"
 #include "fuzz_entries.h"
@@ -22,29 +23,12 @@ const char* const kFinished = "Zentab has finished comparing the databases";
 
 // A host that shows nothing, answers so that the run goes on and keeps only the messages, which
 // tell an internal error from a finished run. The worker and the fuzzing thread call it.
-class DiscardingHost : public RunHost {
+class DiscardingHost : public QuietHost {
 public:
-    void setMainCaption(const std::string&) override {}
-    void setPanelCaption(const std::string&) override {}
-    bool openControlPanel() override { return true; }
-    void panelClearObjects() override {}
-    void panelAddObject(const std::string&) override {}
-    int panelFindObject(int, const std::string&) override { return -1; }
-    void panelSelectObject(int) override {}
-    void progressSetRange(int, int) override {}
-    void progressSetPos(int) override {}
-    void progressSetStep(int) override {}
-    void progressStepIt() override {}
-    void reportAppended(const std::string&, Rgb, bool) override {}
-    void reportCleared() override {}
     void showMessage(const std::string& text) override {
         std::lock_guard lock(mutex_);
         messages_.push_back(text);
     }
-    bool askYesNo(const std::string&) override { return true; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::No; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void endProgram(int) override {}
 
     std::vector<std::string> messages() const {
         std::lock_guard lock(mutex_);
