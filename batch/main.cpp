@@ -16,6 +16,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_host.h"
+#include "compare/phases.h"
 #include "engine/file_guard.h"
 #include "engine/run_driver.h"
 #include "engine/session.h"
@@ -140,7 +141,6 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
     } else {
         side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special, timeout);
     }
-    side->owner = &session;
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
     (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
         !snapshot.empty();
@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
 
     // The report stream is set once the run is sure to start; until then nothing is written.
     zentab::BatchHost host(options.verbose);
-    zentab::Session session(host);
+    zentab::Session session(host, zentab::standardPhases());
     if (!applySettings(options, session.settings) ||
         !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
         !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout)) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "compare/data/data_statement.h"
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "engine/quiet_host.h"
 #include "engine/run_driver.h"
@@ -120,7 +121,6 @@ bool openSide(Session& session, int number, const std::string& connect) {
         std::fprintf(stderr, "zentab-bench-fetch: Database %d could not be opened.\n", number);
         return false;
     }
-    side->owner = &session;
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
     return true;
 }
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     }
 
     StderrHost host;
-    Session session(host);
+    Session session(host, standardPhases());
     for (const std::string& item : sets) {
         const std::size_t equals = item.find('=');
         std::string error;

@@ -11,7 +11,7 @@
 
 #include "db/row_text.h"
 #include "db/sha256.h"
-#include "engine/run_host.h"
+#include "db/side_host.h"
 
 namespace zentab {
 
@@ -104,7 +104,7 @@ std::string withoutPassword(const std::string& text) {
 
 } // namespace
 
-DatabaseSource::DatabaseSource(Key, RunHost& host) : host_(host) {}
+DatabaseSource::DatabaseSource(Key, SideHost& host) : host_(&host) {}
 
 DatabaseSource::~DatabaseSource() {
     // The reader closes its file; the connection is disconnected and freed before the
@@ -114,7 +114,7 @@ DatabaseSource::~DatabaseSource() {
     environment_.reset();
 }
 
-std::unique_ptr<DatabaseSource> DatabaseSource::createUnconnected(RunHost& host) {
+std::unique_ptr<DatabaseSource> DatabaseSource::createUnconnected(SideHost& host) {
     auto source = std::make_unique<DatabaseSource>(Key{}, host);
     source->markNotConnected();
     return source;
@@ -137,8 +137,8 @@ bool DatabaseSource::driverConnect(const std::string& input) {
     // Refused rather than cut: a cut string would connect somewhere the user did not name.
     if (input.size() > kMaxConnectString) {
         markNotConnected();
-        host_.showMessage(std::string(kConnectFailed) +
-                          "The connect string is longer than 511 characters.");
+        host_->showMessage(std::string(kConnectFailed) +
+                           "The connect string is longer than 511 characters.");
         return false;
     }
     std::array<SQLCHAR, kMaxConnectString + 1> in{};
@@ -164,7 +164,7 @@ bool DatabaseSource::driverConnect(const std::string& input) {
         }
         markNotConnected();
         if (!text.empty()) {
-            host_.showMessage(kConnectFailed + text);
+            host_->showMessage(kConnectFailed + text);
         }
         return false;
     }
@@ -281,7 +281,7 @@ void DatabaseSource::dropUnlistedOwner() {
 }
 
 std::unique_ptr<DatabaseSource> DatabaseSource::ConnectInteractive(
-    RunHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
+    SideHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
     const ConnectStringProvider& provider, const std::string& specialCharactersPreference) {
     auto source = std::make_unique<DatabaseSource>(Key{}, host);
     DatabaseSource& side = *source;
@@ -336,7 +336,7 @@ std::unique_ptr<DatabaseSource> DatabaseSource::ConnectInteractive(
 }
 
 std::unique_ptr<DatabaseSource>
-DatabaseSource::ConnectStored(RunHost& host, const std::string& connectString,
+DatabaseSource::ConnectStored(SideHost& host, const std::string& connectString,
                               const std::string& storedOwner, const std::string& storedCatalogFlag,
                               const std::string& specialCharactersPreference, int timeoutSeconds) {
     auto source = std::make_unique<DatabaseSource>(Key{}, host);
@@ -378,7 +378,7 @@ void DatabaseSource::OpenSnapshotForReading() {
     std::string error;
     snapshotReader = SnapshotFile::openForReading(s_SnapshotFile, error);
     if (!snapshotReader) {
-        host_.showMessage(kSnapshotFailed + error.substr(0, kMaxSystemText));
+        host_->showMessage(kSnapshotFailed + error.substr(0, kMaxSystemText));
         notUsable = true;
         return;
     }
@@ -541,7 +541,7 @@ bool DatabaseSource::GetErrorText(const OdbcStatement* statement, bool show) {
         return false;
     }
     if (show) {
-        host_.showMessage(lastError);
+        host_->showMessage(lastError);
     }
     return true;
 }

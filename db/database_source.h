@@ -12,12 +12,10 @@
 #include "db/identifier_case.h"
 #include "db/object_list.h"
 #include "db/odbc_handles.h"
+#include "db/side_host.h"
 #include "db/snapshot_file.h"
 
 namespace zentab {
-
-class RunHost;
-class Session;
 
 // Supplies the input connect string of an interactive connection (the front end's own
 // data-source dialog); nullopt when the user cancelled.
@@ -40,19 +38,19 @@ public:
     // On-line side (b_IsSnapshot false): the connect string comes from `provider`.
     // Snapshot side: `snapshotPath`, or a file chosen through the host when it is empty.
     static std::unique_ptr<DatabaseSource>
-    ConnectInteractive(RunHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
+    ConnectInteractive(SideHost& host, bool b_IsSnapshot, const std::string& snapshotPath,
                        const ConnectStringProvider& provider,
                        const std::string& specialCharactersPreference);
     // On-line side from a stored connect string, as a configuration file holds it.
     // A positive `timeoutSeconds` bounds the login and every statement of the side.
     static std::unique_ptr<DatabaseSource>
-    ConnectStored(RunHost& host, const std::string& connectString, const std::string& storedOwner,
+    ConnectStored(SideHost& host, const std::string& connectString, const std::string& storedOwner,
                   const std::string& storedCatalogFlag,
                   const std::string& specialCharactersPreference, int timeoutSeconds = 0);
 
     // A side that is neither connected nor opened (not usable, "Not Connected"): the state a
     // front end shows before a side is chosen, and what tests fill field by field.
-    static std::unique_ptr<DatabaseSource> createUnconnected(RunHost& host);
+    static std::unique_ptr<DatabaseSource> createUnconnected(SideHost& host);
 
     ~DatabaseSource();
     DatabaseSource(const DatabaseSource&) = delete;
@@ -143,10 +141,9 @@ public:
     ObjectList tables;
     ObjectList views;
     ObjectList procedures;
-    // The session this side belongs to, set by whoever attaches the side to one: the list
-    // retrieval polls its stop flag and raises its longest-name lengths. Null for a side used
-    // outside a session.
-    Session* owner = nullptr;
+    // Whom the side asks from now on: the session wires the sides it runs to itself, so that a
+    // list retrieval on the worker ends when the run is stopped.
+    void attach(SideHost& host) { host_ = &host; }
 
     OdbcConnection& connection() { return connection_; }
 
@@ -154,7 +151,7 @@ private:
     struct Key {}; // construction goes through the factories
 
 public:
-    DatabaseSource(Key, RunHost& host);
+    DatabaseSource(Key, SideHost& host);
 
 private:
     bool allocateHandles();
@@ -171,10 +168,9 @@ private:
     int listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface, bool isDatabase1);
     int listFromSnapshot(ObjectKind kind, ObjectList& list, bool fromUserInterface,
                          bool isDatabase1);
-    void addListed(ObjectKind kind, ObjectList& list, std::string name, bool fromUserInterface,
-                   bool isDatabase1);
+    void addListed(ObjectList& list, std::string name, bool fromUserInterface, bool isDatabase1);
 
-    RunHost& host_;
+    SideHost* host_; // never null
     OdbcEnvironment environment_;
     OdbcConnection connection_;
     std::string fetchBuffer_; // reused by FetchRowText: no allocation per row

@@ -12,7 +12,7 @@
 
 #include "db/database_source.h"
 #include "db/search_pattern.h"
-#include "engine/session.h"
+#include "db/side_host.h"
 
 namespace zentab {
 
@@ -77,15 +77,10 @@ int DatabaseSource::listObjects(ObjectKind kind, bool fromUserInterface, bool is
                         : listOnline(kind, list, fromUserInterface, isDatabase1);
 }
 
-void DatabaseSource::addListed(ObjectKind kind, ObjectList& list, std::string name,
-                               bool fromUserInterface, bool isDatabase1) {
-    if (!fromUserInterface && owner != nullptr && !owner->control.running) {
-        owner->stopRoutine();
-    }
-    if (owner != nullptr) {
-        // The name column of the reports is sized by it: a snapshot's name may be any length.
-        std::size_t& longest = owner->longestName[static_cast<int>(kind)];
-        longest = std::max(longest, std::min(name.size(), std::size_t(kMaxDisplayWidth)));
+void DatabaseSource::addListed(ObjectList& list, std::string name, bool fromUserInterface,
+                               bool isDatabase1) {
+    if (!fromUserInterface) {
+        host_->checkStop();
     }
     ObjectEntry& entry = list.emplace_back();
     (isDatabase1 ? entry.nameInDb1 : entry.nameInDb2) = std::move(name);
@@ -172,7 +167,7 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
             (nameIndicator != SQL_NULL_DATA && nameIndicator > static_cast<SQLLEN>(limit))) {
             listNamesCut.push_back(listed);
         }
-        addListed(kind, list, std::move(listed), fromUserInterface, isDatabase1);
+        addListed(list, std::move(listed), fromUserInterface, isDatabase1);
         ++count;
     }
     statement.close();
@@ -196,7 +191,7 @@ int DatabaseSource::listFromSnapshot(ObjectKind kind, ObjectList& list, bool fro
 
     int count = 0;
     while (snapshotReader->GetRecord(record) && record != snapshot::kEndMarker) {
-        addListed(kind, list, record, fromUserInterface, isDatabase1);
+        addListed(list, record, fromUserInterface, isDatabase1);
         ++count;
     }
     return count;

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/report_colour.h"
+#include "base/report_colour.h"
 
 namespace zentab {
 

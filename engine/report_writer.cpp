@@ -1,6 +1,6 @@
 #include "engine/report_writer.h"
 
-#include "engine/text.h"
+#include "base/text.h"
 
 #include <cctype>
 #include <cerrno>

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/report_colour.h"
+#include "base/report_colour.h"
 #include "engine/report_document.h"
 #include "engine/report_file.h"
 

@@ -119,6 +119,7 @@ bool RunDriver::startRun() {
     s.control.paused = false;
     s.host().openControlPanel();
     s.setMainCaption("Retrieving Database Information - Zentab");
+    s.wireSides();
     workerActive_ = true;
     thread_ = std::thread(&RunDriver::worker, this);
     return true;

@@ -6,21 +6,14 @@
 #include <optional>
 #include <string>
 
-#include "engine/report_colour.h"
+#include "base/report_colour.h"
+#include "db/side_host.h"
 
 namespace zentab {
 
 enum class Answer { Yes, No, Cancel };
 
-// A file dialog's request: the filter text as the program writes it, e.g.
-// "RTF Format (*.rtf) | *.rtf|Text Format (*.txt) | *.txt||", and the default extension.
-struct FileRequest {
-    std::string filter;
-    std::string defaultExtension;
-    bool save = true; // save dialog (asks before overwriting) or open dialog (path must exist)
-};
-
-class RunHost {
+class RunHost : public SideHost {
 public:
     virtual ~RunHost() = default;
 
@@ -54,13 +47,10 @@ public:
     virtual void savingStep() {}
     virtual void savingFinished() {}
 
-    // Message boxes and questions. An unattended host answers so that the run goes on.
-    virtual void showMessage(const std::string& text) = 0;
+    // Questions; message boxes and file dialogs are a side's needs too, declared by SideHost. An
+    // unattended host answers so that the run goes on.
     virtual bool askYesNo(const std::string& text) = 0;
     virtual Answer askYesNoCancel(const std::string& text) = 0;
-
-    // File dialogs; nullopt when cancelled.
-    virtual std::optional<std::string> chooseFile(const FileRequest& request) = 0;
 
     // An automatic run whose report stayed on screen brings the window back to full size.
     virtual void maximiseMainWindow() {}

@@ -2,11 +2,12 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace zentab {
 
-Session::Session(RunHost& host)
-    : writer(report, settings, host), phases(standardPhases()), host_(host) {}
+Session::Session(RunHost& host, PhaseTable phaseTable)
+    : writer(report, settings, host), phases(std::move(phaseTable)), host_(host) {}
 
 void Session::setMainCaption(const std::string& caption) {
     std::string shown = caption + titleSuffix;
@@ -76,6 +77,20 @@ void Session::warnNameCut(const std::string& what, const std::string& cutName,
     writer.append(" is longer than " + std::to_string(limit) +
                       " bytes and was cut; what is reported for it may be wrong.\r\n\r\n",
                   ReportColour::Error, false, true);
+}
+
+void Session::SideWiring::checkStop() {
+    if (!session_.control.running) {
+        session_.stopRoutine();
+    }
+}
+
+void Session::wireSides() {
+    for (auto* side : {&side1, &side2}) {
+        if (*side) {
+            (*side)->attach(sideWiring_);
+        }
+    }
 }
 
 void Session::clearCommonLists() {

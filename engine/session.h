@@ -45,14 +45,13 @@ struct PhaseTable {
     Phase snapshotRun;
 };
 
-// The phases of the program as built so far.
-PhaseTable standardPhases();
-
 enum class RunOutcome { None, Finished, Stopped, SideNotUsable };
 
 class Session {
 public:
-    explicit Session(RunHost& host);
+    // The phases come from above the engine (the comparison library's standardPhases()); a
+    // session without them runs a header and an end line.
+    explicit Session(RunHost& host, PhaseTable phases = {});
 
     RunHost& host() { return host_; }
 
@@ -115,8 +114,29 @@ public:
 
     void clearCommonLists();
 
+    // Attaches both sides to the session, whoever opened them: their messages reach the host,
+    // and a list retrieval on the worker ends when the run is stopped. The run driver does it
+    // at the start of every run.
+    void wireSides();
+
 private:
+    // What the sides ask of the session: messages and files go to the host; the stop check is
+    // the run's.
+    class SideWiring : public SideHost {
+    public:
+        explicit SideWiring(Session& session) : session_(session) {}
+        void showMessage(const std::string& text) override { session_.host_.showMessage(text); }
+        std::optional<std::string> chooseFile(const FileRequest& request) override {
+            return session_.host_.chooseFile(request);
+        }
+        void checkStop() override;
+
+    private:
+        Session& session_;
+    };
+
     RunHost& host_;
+    SideWiring sideWiring_{*this};
     mutable std::mutex captionMutex_;
     std::string currentCaption_;
 };

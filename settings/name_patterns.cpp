@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "settings/compare_settings.h"
 
 namespace zentab {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/report_colour.h"
+#include "base/report_colour.h"
 #include "settings/compare_settings.h"
 
 namespace zentab {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "compare/phases.h"
 #include "ui/control_panel.h"
 #include "ui/report_view.h"
 
@@ -34,7 +35,8 @@ QString paneStyle(Rgb colour) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), session_(host_), driver_(session_) {
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), session_(host_, standardPhases()), driver_(session_) {
     view_ = new ReportView(session_.preferences.font, this);
     setCentralWidget(view_);
 
@@ -105,9 +107,6 @@ bool MainWindow::setSide(int number, std::unique_ptr<DatabaseSource> side) {
     }
     const bool defined = side != nullptr;
     const bool snapshot = defined && side->b_IsSnapshot;
-    if (defined) {
-        side->owner = &session_;
-    }
     if (number == 1) {
         session_.side1 = std::move(side);
         session_.sideDefined1 = defined;

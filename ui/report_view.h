@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "engine/report_colour.h"
+#include "base/report_colour.h"
 
 namespace zentab {
 

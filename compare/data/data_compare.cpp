@@ -8,15 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "compare/data/data_statement.h"
 #include "compare/data/difference_output.h"
 #include "compare/data/row_comparator.h"
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "db/row_text.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "engine/session.h"
-#include "engine/text.h"
 
 namespace zentab {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "compare/data/row_comparator.h"
 #include "db/row_text.h"
 #include "engine/report_writer.h"
-#include "engine/text.h"
 
 namespace zentab {
 

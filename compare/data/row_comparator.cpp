@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/text.h"
 #include "engine/report_writer.h"
-#include "engine/text.h"
 #include "settings/compare_settings.h"
 
 namespace zentab {

@@ -3,9 +3,9 @@
 // structure or data is to be compared; only its report text depends on the structure option.
 // Worker thread.
 
+#include "compare/phases.h"
 #include "compare/structure/structure_pass.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 
 namespace zentab {
 

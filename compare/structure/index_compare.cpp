@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "engine/session.h"
-#include "engine/text.h"
 
 namespace zentab {
 

@@ -1,9 +1,9 @@
 // The procedure-parameter phase: the column comparison applied to the parameters, result columns
 // and return values that SQLProcedureColumns reports for each common procedure. Worker thread.
 
+#include "compare/phases.h"
 #include "compare/structure/structure_pass.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 
 namespace zentab {
 

@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "compare/structure/column_types.h"
 #include "db/database_source.h"
 #include "db/search_pattern.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"
-#include "engine/text.h"
 #include "settings/name_patterns.h"
 
 namespace zentab {

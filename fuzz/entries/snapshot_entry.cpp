@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "db/object_list.h"
 #include "engine/quiet_host.h"
@@ -56,7 +57,6 @@ void applyOptions(CompareSettings& s, unsigned bits) {
 std::unique_ptr<DatabaseSource> openSide(Session& session, const std::string& path) {
     auto side = DatabaseSource::ConnectInteractive(session.host(), true, path, nullptr,
                                                    session.preferences.specialCharacters);
-    side->owner = &session;
     return side;
 }
 
@@ -87,7 +87,7 @@ std::string snapshotInput(Input input) {
     }
 
     DiscardingHost host;
-    Session session(host);
+    Session session(host, standardPhases());
     applyOptions(session.settings, input[0]);
     session.side1 = openSide(session, path1);
     session.side2 = openSide(session, path2);

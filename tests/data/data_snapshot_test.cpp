@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "compare/phases.h"
 #include "data/data_fixture.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "support/run_fixture.h"
 
 namespace zentab {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "engine/session.h"
 #include "support/odbc_fixture.h"
@@ -83,25 +84,28 @@ TEST_F(SqliteLists, NamesComeAsFetchedCutToTheBoundBuffer) {
     EXPECT_TRUE(host.messages().empty()) << testing::PrintToString(host.messages());
 }
 
-TEST_F(SqliteLists, LongestNameIsRaisedThroughTheOwningSession) {
-    // Without a session the side lists all the same.
-    ASSERT_EQ(side->ListTables(false, true), 3);
-
-    Session session(host);
+// The name column of the later sections is as wide as the longest name the list phase read,
+// cut names counted as cut; the other kinds keep theirs.
+TEST_F(SqliteLists, TheListPhaseMeasuresTheLongestName) {
+    Session session(host, standardPhases());
     session.control.running = true;
-    side->owner = &session;
+    session.side1 = std::move(side);
+    const std::string other = test::sqliteConnectString(dir.file("other.db"));
+    test::executeSql(other, {"CREATE TABLE short (a)"});
+    session.side2 = DatabaseSource::ConnectStored(host, other, "", "", kPreference);
     session.longestName[0] = 5;
     session.longestName[1] = 40;
-    side->ListTables(false, true);
-    side->ListViews(false, false);
+    compareTableList(session);
     EXPECT_EQ(session.longestName[0], 127u);
-    EXPECT_EQ(session.longestName[1], 40u) << "only raised, never lowered";
+    EXPECT_EQ(session.longestName[1], 40u);
     EXPECT_EQ(session.longestName[2], 0u);
 }
 
 TEST_F(SqliteLists, StopRequestEndsTheListOnTheWorkerOnly) {
-    Session session(host);
-    side->owner = &session;
+    Session session(host, standardPhases());
+    session.side1 = std::move(side);
+    session.wireSides();
+    DatabaseSource* side = session.side1.get();
     session.control.running = false;
 
     // The selection pages list whatever the run-control flags say.

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "compare/phases.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "support/odbc_fixture.h"
 #include "support/run_fixture.h"
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "support/run_fixture.h"
 
 namespace zentab::test {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/search_pattern.h"
-#include "engine/phases.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
 #include "support/run_fixture.h"
@@ -434,7 +434,7 @@ TEST(ColumnStop, AStopDuringThePassEndsTheRunWithTheStopLine) {
         SCOPED_TRACE(paused ? "while paused" : "running");
         TempDir dir;
         StoppingHost host;
-        Session session{host};
+        Session session{host, standardPhases()};
         session.control.running = true;
         host.control = &session.control;
         host.at = 4; // the second object of Database 2's pass

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/database_source.h"
 #include "engine/session.h"
 #include "support/recording_host.h"
@@ -69,7 +70,7 @@ protected:
 
     TempDir dir;
     RecordingHost host;
-    Session session{host};
+    Session session{host, standardPhases()};
 };
 
 class ColumnFixture : public ::testing::Test, protected ColumnTools {};

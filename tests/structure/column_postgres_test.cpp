@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/phases.h"
+#include "compare/phases.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
 

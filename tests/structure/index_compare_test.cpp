@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/phases.h"
+#include "compare/phases.h"
 #include "structure/index_fixture.h"
 #include "support/odbc_fixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "engine/phases.h"
+#include "compare/phases.h"
 #include "support/odbc_fixture.h"
 
 namespace zentab::test {

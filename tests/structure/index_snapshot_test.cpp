@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "structure/index_fixture.h"
 #include "support/odbc_fixture.h"
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "engine/run_driver.h"
 #include "structure/column_fixture.h"
 #include "support/odbc_fixture.h"
@@ -225,7 +225,6 @@ TEST_F(PostgresParameters, ARunComparesTheParametersAfterTheProcedureList) {
     s.b_DoProcStruct = true;
     for (auto* slot : {&session.side1, &session.side2}) {
         *slot = side(slot == &session.side1 ? 1 : 2);
-        (*slot)->owner = &session;
     }
     session.sideDefined1 = session.sideDefined2 = true;
     RunDriver driver(session);

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "db/snapshot_file.h"
-#include "engine/phases.h"
 #include "structure/column_fixture.h"
 #include "support/run_fixture.h"
 

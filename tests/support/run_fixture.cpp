@@ -87,7 +87,6 @@ RunFixture::RunFixture() {
                                                        session.preferences.specialCharacters);
     session.side2 = DatabaseSource::ConnectInteractive(host, true, dir.file("two.zsn"), nullptr,
                                                        session.preferences.specialCharacters);
-    session.side1->owner = session.side2->owner = &session;
     session.sideDefined1 = session.sideDefined2 = true;
     driver = std::make_unique<RunDriver>(session);
     driver->setClock([] { return std::time_t{1000}; });
@@ -110,7 +109,6 @@ void RunFixture::waitForEnd(std::chrono::seconds limit) {
 namespace zentab::test {
 
 void RunFixture::useSide(int number, std::unique_ptr<DatabaseSource> side) {
-    side->owner = &session;
     (number == 1 ? session.side1 : session.side2) = std::move(side);
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/phases.h"
 #include "engine/run_driver.h"
 #include "engine/session.h"
 #include "support/recording_host.h"
@@ -72,7 +73,7 @@ protected:
 
     TempDir dir;
     RecordingHost host;
-    Session session{host};
+    Session session{host, standardPhases()};
     std::unique_ptr<RunDriver> driver;
 };
 

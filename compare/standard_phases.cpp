@@ -1,4 +1,4 @@
-#include "engine/phases.h"
+#include "compare/phases.h"
 
 #include "engine/session.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/phases.h"
+#include "base/text.h"
+#include "compare/phases.h"
 #include "engine/session.h"
-#include "engine/text.h"
 
 namespace zentab {
 

@@ -2,13 +2,14 @@
 // counts, the objects found on one side only, optionally those found on both and those left out,
 // and build the common list that the later phases of the run walk. Worker thread.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/phases.h"
+#include "base/text.h"
+#include "compare/phases.h"
 #include "engine/session.h"
-#include "engine/text.h"
 
 namespace zentab {
 
@@ -221,15 +222,26 @@ void ListComparison::readLists() {
         }
         count1_ = static_cast<int>(list1_.size());
         count2_ = snapshotRun ? 0 : static_cast<int>(list2_.size());
-        return;
+        return; // the page that read them measured their names
     }
-    s_.longestName[k] = 0;
     count1_ = (side1_.*kind_.retrieve)(false, true);
     reportListProblems(side1_, true);
     if (!snapshotRun && side2_ != nullptr) {
         count2_ = (side2_->*kind_.retrieve)(false, false);
         reportListProblems(*side2_, false);
     }
+    // The name column of the later sections is as wide as the longest name read; a
+    // snapshot's names may be of any length, the column not.
+    std::size_t longest = 0;
+    for (const ObjectEntry& entry : list1_) {
+        longest = std::max(longest, entry.nameInDb1.size());
+    }
+    if (!snapshotRun) {
+        for (const ObjectEntry& entry : list2_) {
+            longest = std::max(longest, entry.nameInDb2.size());
+        }
+    }
+    s_.longestName[k] = std::min(longest, static_cast<std::size_t>(kMaxDisplayWidth));
 }
 
 // A list that could not be read whole, or names cut by the name buffer, must not pass for a

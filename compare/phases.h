@@ -4,6 +4,10 @@
 namespace zentab {
 
 class Session;
+struct PhaseTable;
+
+// Every phase of a comparison run, as the front ends give it to their session.
+PhaseTable standardPhases();
 
 // Object list comparison: counts, one-sided objects, the common lists.
 void compareTableList(Session& session);
