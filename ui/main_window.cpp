@@ -6,11 +6,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include <chrono>
 #include <thread>
 
 #include "compare/phases.h"
+#include "ui/command_set.h"
 #include "ui/control_panel.h"
 #include "ui/report_view.h"
 
@@ -46,23 +48,18 @@ MainWindow::MainWindow(QWidget* parent)
     host_.setRunEndedHandler([this] { QTimer::singleShot(0, this, &MainWindow::tick); });
     host_.setEndProgramHandler([this](int status) { exitWhenIdle_ = status; });
 
-    QMenu* actions = menuBar()->addMenu("&Action");
-    auto add = [this, actions](const char* text, const char* shortcut, const char* prompt,
-                               auto command) {
-        QAction* action = actions->addAction(text);
-        action->setShortcut(QKeySequence(shortcut));
-        action->setStatusTip(prompt);
-        connect(action, &QAction::triggered, this, [this, command] {
-            command();
-            refreshCommands();
-        });
-        return action;
-    };
-    skip_ = add("S&kip...", "Ctrl+K", "Stop processing current table and skip to next",
-                [this] { driver_.skip(); });
-    resume_ = add("&Resume...", "Ctrl+R", "Resume the paused run", [this] { driver_.resume(); });
-    pause_ = add("&Pause...", "Ctrl+P", "Pause the current run", [this] { driver_.pause(); });
-    stop_ = add("&Stop...", "Ctrl+T", "Stop the current run", [this] { driver_.stop(true); });
+    commands_ = new CommandSet(*this);
+    commands_->fillMenuBar(*menuBar());
+    QToolBar* toolBar = addToolBar("Toolbar");
+    toolBar->setObjectName("toolbar");
+    toolBar->setMovable(false);
+    // Showing and hiding the bars is the View menu's business, not a menu of Qt's own.
+    setContextMenuPolicy(Qt::NoContextMenu);
+    commands_->fillToolBar(*toolBar);
+    if (!contextMenuLayout().empty()) {
+        view_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view_, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
+    }
 
     statusBar()->addWidget(new QLabel("Ready", this), 1);
     side1Pane_ = new QLabel(this);
@@ -131,12 +128,12 @@ bool MainWindow::startRun() {
     return started;
 }
 
+QAction* MainWindow::action(CommandId id) const {
+    return commands_->action(id);
+}
+
 void MainWindow::refreshCommands() {
-    const RunControl& control = session_.control;
-    pause_->setEnabled(control.canPause());
-    resume_->setEnabled(control.canResume());
-    skip_->setEnabled(control.canSkip());
-    stop_->setEnabled(control.canStop());
+    commands_->refresh();
     if (panel_) {
         panel_->refreshButtons();
     }
@@ -154,6 +151,13 @@ ControlPanel* MainWindow::newControlPanel() {
     panel_ = std::make_unique<ControlPanel>(driver_, session_.control, this);
     panel_->move(mapToGlobal(QPoint(width() - panel_->width() - 32, 64)));
     return panel_.get();
+}
+
+void MainWindow::showContextMenu(const QPoint& pos) {
+    QMenu menu(this);
+    if (commands_->fillContextMenu(menu)) {
+        menu.exec(view_->viewport()->mapToGlobal(pos));
+    }
 }
 
 void MainWindow::tick() {

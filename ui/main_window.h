@@ -11,13 +11,16 @@
 
 #include "engine/run_driver.h"
 #include "engine/session.h"
+#include "ui/command_table.h"
 #include "ui/qt_host.h"
 
 class QAction;
 class QLabel;
+class QPoint;
 
 namespace zentab {
 
+class CommandSet;
 class ControlPanel;
 class ReportView;
 
@@ -30,6 +33,7 @@ public:
     ~MainWindow() override;
 
     Session& session() { return session_; }
+    const Session& session() const { return session_; }
     RunDriver& driver() { return driver_; }
     QtHost& host() { return host_; }
     ReportView& reportView() { return *view_; }
@@ -43,20 +47,20 @@ public:
     // Starts a comparison run with the current settings and sides.
     bool startRun();
 
-    // Enables the run-control commands by the run-control rules; also done every 100 ms.
+    // Enables the commands and the control panel's buttons by their rules; also done every
+    // 100 ms, since the worker moves the run-control flags on its own.
     void refreshCommands();
     void refreshSidePanes();
 
-    QAction* pauseAction() const { return pause_; }
-    QAction* resumeAction() const { return resume_; }
-    QAction* skipAction() const { return skip_; }
-    QAction* stopAction() const { return stop_; }
+    // The action of a command, shared by the menu bar and the toolbar.
+    QAction* action(CommandId id) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     ControlPanel* newControlPanel();
+    void showContextMenu(const QPoint& pos);
     // Runs every 100 ms: commands, and what waits for the worker to end.
     void tick();
 
@@ -65,10 +69,7 @@ private:
     RunDriver driver_;
     ReportView* view_ = nullptr;
     std::unique_ptr<ControlPanel> panel_;
-    QAction* skip_ = nullptr;
-    QAction* resume_ = nullptr;
-    QAction* pause_ = nullptr;
-    QAction* stop_ = nullptr;
+    CommandSet* commands_ = nullptr;
     QLabel* side1Pane_ = nullptr;
     QLabel* side2Pane_ = nullptr;
     QTimer timer_;

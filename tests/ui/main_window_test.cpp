@@ -1,22 +1,32 @@
 // A run in the real window under a real event loop: the worker's report pieces, captions and
-// panel updates reach the window in order, a paused run can be stopped, and closing or
-// destroying the window during a run ends the worker without a deadlock.
+// panel updates reach the window in order, the commands of the menus and the toolbar follow the
+// run, a paused run can be stopped, and closing or destroying the window during a run ends the
+// worker without a deadlock.
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "db/database_source.h"
 #include "support/run_fixture.h"
@@ -172,6 +182,168 @@ TEST_F(WindowRun, ProgressPositionsArriveWithoutHoldingUpTheWorker) {
     ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
 }
 
+// What the user sees of a command in the menu and on the toolbar.
+struct CommandLook {
+    QString text;
+    QString shortcut;
+    QString tooltip;
+    QString prompt;
+};
+
+const CommandLook kRunControl[] = {
+    {"S&kip...", "Ctrl+K", "Skip to next table", "Stop processing current table and skip to next"},
+    {"&Resume...", "Ctrl+R", "Resume", "Resume the paused run"},
+    {"&Pause...", "Ctrl+P", "Pause", "Pause the current run"},
+    {"&Stop...", "Ctrl+T", "Stop", "Stop the current run"},
+};
+
+QToolBar* toolBarOf(MainWindow& window) {
+    const QList<QToolBar*> bars = window.findChildren<QToolBar*>();
+    return bars.size() == 1 ? bars.front() : nullptr;
+}
+
+QMenu* actionMenu(MainWindow& window) {
+    const QList<QAction*> menus = window.menuBar()->actions();
+    return menus.size() == 1 && menus.front()->text() == "&Action" ? menus.front()->menu()
+                                                                   : nullptr;
+}
+
+TEST_F(WindowRun, MenuAndToolbarHoldTheRunControlCommandsInOrder) {
+    auto window = newWindow();
+    QMenu* menu = actionMenu(*window);
+    ASSERT_NE(menu, nullptr);
+    QToolBar* bar = toolBarOf(*window);
+    ASSERT_NE(bar, nullptr);
+    const qsizetype count = std::ssize(kRunControl);
+    ASSERT_EQ(menu->actions().size(), count);
+    ASSERT_EQ(bar->actions().size(), count);
+
+    for (qsizetype i = 0; i < count; ++i) {
+        const CommandLook& expected = kRunControl[i];
+        SCOPED_TRACE(expected.text.toStdString());
+        for (QAction* action : {menu->actions()[i], bar->actions()[i]}) {
+            EXPECT_EQ(action->text(), expected.text);
+            EXPECT_EQ(action->shortcuts(), QList<QKeySequence>{QKeySequence(expected.shortcut)});
+            EXPECT_EQ(action->toolTip(), expected.tooltip);
+            EXPECT_EQ(action->statusTip(), expected.prompt);
+        }
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions()[i]));
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(!button->icon().isNull() || !button->text().isEmpty());
+        EXPECT_EQ(button->toolTip(), expected.tooltip);
+
+        // The prompt replaces "Ready" while the pointer is on the button.
+        QTest::mouseMove(button);
+        EXPECT_TRUE(turnEventLoopUntil([&] {
+            return window->statusBar()->currentMessage() == expected.prompt;
+        })) << window->statusBar()->currentMessage().toStdString();
+        QTest::mouseMove(window->statusBar());
+    }
+}
+
+TEST_F(WindowRun, CommandsAreEnabledByTheirRulesThroughoutARun) {
+    auto window = newWindow();
+    Session& session = window->session();
+    pollUntilStopped(*window);
+    QMenu* menu = actionMenu(*window);
+    ASSERT_NE(menu, nullptr);
+    QToolBar* bar = toolBarOf(*window);
+    ASSERT_NE(bar, nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    using Enabled = std::array<bool, 4>; // Skip, Resume, Pause, Stop
+    auto menuState = [&] {
+        Enabled state{};
+        for (std::size_t i = 0; i < state.size(); ++i) {
+            state[i] = menu->actions()[static_cast<qsizetype>(i)]->isEnabled();
+        }
+        return state;
+    };
+    auto barState = [&] {
+        Enabled state{};
+        for (std::size_t i = 0; i < state.size(); ++i) {
+            state[i] = bar->widgetForAction(bar->actions()[static_cast<qsizetype>(i)])->isEnabled();
+        }
+        return state;
+    };
+    auto barButton = [&](int index) {
+        return qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions()[index]));
+    };
+
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        Enabled expected;
+        QString title; // empty: not looked at
+    } steps[] = {
+        {"idle", [] {}, {false, false, false, false}, "Ready - Zentab"},
+        {"running a list phase",
+         [&] {
+             ASSERT_TRUE(window->startRun());
+             ASSERT_TRUE(turnEventLoopUntil([&] { return inPhase.load(); }));
+         },
+         {false, false, true, true},
+         ""},
+        // The worker allows Skip behind the window's back: only the refresh can notice.
+        {"a data phase allows Skip",
+         [&] { session.control.skipAllowed = true; },
+         {true, false, true, true},
+         ""},
+        {"Skip from the menu",
+         [&] {
+             menu->actions()[0]->trigger();
+             EXPECT_TRUE(session.control.skipRequested);
+             session.control.skipRequested = false;
+         },
+         {true, false, true, true},
+         ""},
+        {"Pause from the toolbar",
+         [&] { barButton(2)->click(); },
+         {false, true, false, true},
+         "Paused - Zentab"},
+        {"Resume by its shortcut",
+         [&] { QTest::keySequence(window.get(), QKeySequence("Ctrl+R")); },
+         {true, false, true, true},
+         "Retrieving Database Information - Zentab"},
+        {"Pause by its shortcut",
+         [&] { QTest::keySequence(window.get(), QKeySequence("Ctrl+P")); },
+         {false, true, false, true},
+         "Paused - Zentab"},
+        {"Resume from the menu",
+         [&] { menu->actions()[1]->trigger(); },
+         {true, false, true, true},
+         ""},
+        {"the data phase ends",
+         [&] { session.control.skipAllowed = false; },
+         {false, false, true, true},
+         ""},
+        {"Stop from the toolbar, answered Yes",
+         [&] {
+             prompts->yesNoAnswers = {true};
+             barButton(3)->click();
+             ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
+         },
+         {false, false, false, false},
+         "Ready - Zentab"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        if (::testing::Test::HasFatalFailure()) {
+            return;
+        }
+        // No explicit refresh: the window's own timer has to catch up with the worker.
+        EXPECT_TRUE(turnEventLoopUntil([&] { return menuState() == step.expected; }));
+        EXPECT_EQ(menuState(), step.expected);
+        EXPECT_EQ(barState(), step.expected);
+        if (!step.title.isEmpty()) {
+            EXPECT_EQ(window->windowTitle(), step.title);
+        }
+    }
+    EXPECT_EQ(lastBlock(window->reportView()), "Zentab Stopped ...");
+}
+
 TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
     auto window = newWindow();
     Session& session = window->session();
@@ -198,8 +370,8 @@ TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
         EXPECT_TRUE(panel->button(ControlPanel::Button::Resume)->isEnabled());
         EXPECT_FALSE(panel->button(ControlPanel::Button::Pause)->isEnabled());
         EXPECT_FALSE(panel->button(ControlPanel::Button::Skip)->isEnabled());
-        EXPECT_TRUE(window->resumeAction()->isEnabled());
-        EXPECT_FALSE(window->pauseAction()->isEnabled());
+        EXPECT_TRUE(window->action(CommandId::Resume)->isEnabled());
+        EXPECT_FALSE(window->action(CommandId::Pause)->isEnabled());
 
         prompts->yesNoAnswers = {true};
         panel->button(ControlPanel::Button::Stop)->click();
@@ -211,8 +383,9 @@ TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
         EXPECT_EQ(window->windowTitle(), "Ready - Zentab");
         EXPECT_EQ(session.lastOutcome, RunOutcome::Stopped);
         window->refreshCommands();
-        for (QAction* action : {window->skipAction(), window->resumeAction(), window->pauseAction(),
-                                window->stopAction()}) {
+        for (CommandId id :
+             {CommandId::Skip, CommandId::Resume, CommandId::Pause, CommandId::Stop}) {
+            QAction* action = window->action(id);
             EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
         }
         // After the run the panel may close.
@@ -269,6 +442,8 @@ TEST_F(WindowRun, AutomaticRunToAFileEndsTheProgramOnceTheWorkerHasEnded) {
     session.phases.tableList = [](Session& s) {
         s.writer.append("\r\nthe table list", ReportColour::Text, false, true);
     };
+    // The elapsed time in the file must not depend on crossing a second of the wall clock.
+    window->driver().setClock([] { return std::time_t{1000}; });
     ASSERT_TRUE(window->startRun());
 
     // The program's event loop: ending the program leaves it with the status.
