@@ -134,7 +134,8 @@ void RunDriver::worker() {
             comparisonRun();
         }
     } catch (const RunStopped&) {
-        s.control.running = false;
+        // The phase that saw the stop has unwound and released what it held.
+        finishRun(s, RunEnd::Stopped);
     } catch (const std::exception& e) {
         // Nothing in a run is expected to throw; should it happen, end the run cleanly rather
         // than take the program down with the report.
@@ -260,20 +261,33 @@ void RunDriver::warnAboutSnapshots(bool (&warned)[2]) {
 }
 
 void RunDriver::endOfRun(std::time_t startTime) {
-    Session& s = session_;
+    finishRun(session_, RunEnd::Finished, static_cast<long long>(clock_() - startTime));
+}
+
+void finishRun(Session& s, RunEnd end, long long elapsedSeconds) {
     CompareSettings& settings = s.settings;
     ReportWriter& writer = s.writer;
     RunHost& host = s.host();
+    const bool stopped = end == RunEnd::Stopped;
 
+    // A stop was requested by clearing the flag; a finished run clears it here.
     s.control.running = false;
-    long long elapsed = static_cast<long long>(clock_() - startTime);
-    host.progressSetRange(0, 100);
-    host.progressSetPos(100);
+    if (!stopped) {
+        host.progressSetRange(0, 100);
+        host.progressSetPos(100);
+    }
+    // The last line is written in every mode.
     writer.summaryOnly = false;
-    writer.append("\r\n\r\n--- End of Zentab --- Elapsed Time: " + formatElapsed(elapsed) + " ---",
-                  ReportColour::Error, false, false);
-    s.setMainCaption("Finished - Zentab");
-    writer.reportSaved = false;
+    if (stopped) {
+        writer.append("\r\n\r\nZentab Stopped ...", ReportColour::Error, false, true);
+        s.setMainCaption("Stopped - Zentab");
+    } else {
+        writer.append(
+            "\r\n\r\n--- End of Zentab --- Elapsed Time: " + formatElapsed(elapsedSeconds) + " ---",
+            ReportColour::Error, false, false);
+        s.setMainCaption("Finished - Zentab");
+        writer.reportSaved = false;
+    }
     // A failed autosave was reported once; the report stays on screen.
     if (settings.b_AutoSave && !writer.autoSaveFailed) {
         writer.autosave();
@@ -282,6 +296,12 @@ void RunDriver::endOfRun(std::time_t startTime) {
     if (settings.b_OnlyToFile || settings.b_SnapshotOnly) {
         writer.reportSaved = true;
         writer.closeOutputFile();
+    }
+    if (stopped) {
+        // Nothing else of the run happens: no message, and an automatic run stays open.
+        s.setMainCaption("Ready - Zentab");
+        s.lastOutcome = RunOutcome::Stopped;
+        return;
     }
     s.lastOutcome = RunOutcome::Finished;
     if (!s.autoStartPath.empty()) {

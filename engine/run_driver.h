@@ -16,6 +16,15 @@ struct CompareSettings;
 // "%02i:%02i:%02i" of an elapsed time in seconds; hours may take more than two digits.
 std::string formatElapsed(long long seconds);
 
+enum class RunEnd { Finished, Stopped };
+
+// The end of every run, on the worker, once its phases have returned (Finished, with the
+// elapsed time) or a stop has unwound them (Stopped): the end line or the stop line, the
+// captions, the last autosave, the closing of the output file and, for a finished run, the
+// message or the automatic end of the program. Only the top of the worker calls it (and tests
+// that stand in for it).
+void finishRun(Session& session, RunEnd end, long long elapsedSeconds = 0);
+
 class RunDriver {
 public:
     // The parameters dialog: edits a copy of the settings, false when cancelled.

@@ -48,20 +48,7 @@ void Session::pauseStopCheck() {
 }
 
 void Session::stopRoutine() {
-    writer.summaryOnly = false;
-    writer.append("\r\n\r\nZentab Stopped ...", ReportColour::Error, false, true);
-    setMainCaption("Stopped - Zentab");
-    // A failed autosave was reported once; the report stays on screen.
-    if (settings.b_AutoSave && !writer.autoSaveFailed) {
-        writer.autosave();
-        writer.autoSaveCreated = false;
-    }
-    if (settings.b_OnlyToFile || settings.b_SnapshotOnly) {
-        writer.reportSaved = true;
-        writer.closeOutputFile();
-    }
-    setMainCaption("Ready - Zentab");
-    lastOutcome = RunOutcome::Stopped;
+    // The worker's top writes the stop line and closes the files, once the phase has let go.
     throw RunStopped{};
 }
 

@@ -109,7 +109,7 @@ public:
 
     // Worker: waits while paused and ends the run when a stop was requested.
     void pauseStopCheck();
-    // Worker: ends the run at once with the stop line. Does not return.
+    // Worker: ends the run at once; the run driver then writes the stop line. Does not return.
     [[noreturn]] void stopRoutine();
 
     void clearCommonLists();

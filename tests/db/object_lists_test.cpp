@@ -11,6 +11,7 @@
 
 #include "compare/phases.h"
 #include "db/database_source.h"
+#include "engine/run_driver.h"
 #include "engine/session.h"
 #include "support/odbc_fixture.h"
 #include "support/recording_host.h"
@@ -112,6 +113,7 @@ TEST_F(SqliteLists, StopRequestEndsTheListOnTheWorkerOnly) {
     EXPECT_EQ(side->ListTables(true, true), 3);
 
     EXPECT_THROW(side->ListTables(false, true), RunStopped);
+    finishRun(session, RunEnd::Stopped); // as the worker does
     EXPECT_TRUE(side->tables.empty());
     EXPECT_EQ(session.report.text(), "\r\n\r\nZentab Stopped ...");
     EXPECT_EQ(session.lastOutcome, RunOutcome::Stopped);

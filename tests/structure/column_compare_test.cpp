@@ -462,6 +462,7 @@ TEST(ColumnStop, AStopDuringThePassEndsTheRunWithTheStopLine) {
         }
 
         EXPECT_THROW(compareTableColumns(session), RunStopped);
+        finishRun(session, RunEnd::Stopped); // as the worker does
 
         EXPECT_EQ(session.report.text(), columnHeader("tables", 3, "one.db", "two.db", 114) +
                                              "\r\n" + cell("a", 3) + cell("x", 30) +
