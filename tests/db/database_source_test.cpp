@@ -238,27 +238,17 @@ TEST_F(SqliteSource, DataSourceNameIsUpperCasedForDisplay) {
     EXPECT_EQ(side->displayName, "ZENTAB_MIXED(" + dir.file("side.db") + ")");
 }
 
-// A file dialog host that keeps the requests it was given.
-class DialogHost : public RecordingHost {
-public:
-    std::optional<std::string> chooseFile(const FileRequest& request) override {
-        requests.push_back(request);
-        return RecordingHost::chooseFile(request);
-    }
-    std::vector<FileRequest> requests;
-};
-
 TEST(SnapshotSide, ChosenFileNamesTheSide) {
     TempDir dir;
     const std::string path = dir.file("sales.zsn");
     test::writeFile(path, "\x0bVersion 5.0");
-    DialogHost host;
+    RecordingHost host;
     host.answerFile(path);
     auto side = DatabaseSource::ConnectInteractive(host, true, "", nullptr, kPreference);
-    ASSERT_EQ(host.requests.size(), 1u);
-    EXPECT_EQ(host.requests[0].filter, "Zentab Snapshot Files (*.zsn) | *.zsn||");
-    EXPECT_EQ(host.requests[0].defaultExtension, "zsn");
-    EXPECT_FALSE(host.requests[0].save);
+    ASSERT_EQ(host.fileRequests().size(), 1u);
+    EXPECT_EQ(host.fileRequests()[0].filter, "Zentab Snapshot Files (*.zsn) | *.zsn||");
+    EXPECT_EQ(host.fileRequests()[0].defaultExtension, "zsn");
+    EXPECT_FALSE(host.fileRequests()[0].save);
     EXPECT_FALSE(side->notUsable);
     EXPECT_TRUE(side->b_IsSnapshot);
     EXPECT_EQ(side->displayName, "sales.zsn");
@@ -272,7 +262,7 @@ TEST(SnapshotSide, ChosenFileNamesTheSide) {
 }
 
 TEST(SnapshotSide, CancelledDialogAndMissingFile) {
-    DialogHost host;
+    RecordingHost host;
     auto cancelled = DatabaseSource::ConnectInteractive(host, true, "", nullptr, kPreference);
     EXPECT_TRUE(cancelled->notUsable);
     EXPECT_TRUE(host.messages().empty());
@@ -281,7 +271,7 @@ TEST(SnapshotSide, CancelledDialogAndMissingFile) {
     auto missing =
         DatabaseSource::ConnectInteractive(host, true, dir.file("gone.zsn"), nullptr, kPreference);
     EXPECT_TRUE(missing->notUsable);
-    EXPECT_EQ(host.requests.size(), 1u); // a given path needs no dialog
+    EXPECT_EQ(host.fileRequests().size(), 1u); // a given path needs no dialog
     ASSERT_EQ(host.messages().size(), 1u);
     EXPECT_EQ(host.messages()[0], "Could not open snapshot file: \n\nNo such file or directory");
 }

@@ -125,16 +125,16 @@ TEST_F(ReportSave, RtfCarriesColoursUnderlineAndFont) {
 TEST_F(ReportSave, CommandAsksForAFileOnlyWhenThereIsSomethingToSave) {
     writer.reportSaved = true;
     writer.saveReport();
-    EXPECT_TRUE(host.requests.empty());
+    EXPECT_TRUE(host.fileRequests().empty());
 
     writer.reportSaved = false;
     host.answerFile(std::nullopt);
     writer.saveReport();
     EXPECT_TRUE(writer.saveCancelled);
     EXPECT_FALSE(writer.reportSaved);
-    ASSERT_EQ(host.requests.size(), 1u);
-    EXPECT_EQ(host.requests[0].filter, kReportFilter);
-    EXPECT_EQ(host.requests[0].defaultExtension, "rtf");
+    ASSERT_EQ(host.fileRequests().size(), 1u);
+    EXPECT_EQ(host.fileRequests()[0].filter, kReportFilter);
+    EXPECT_EQ(host.fileRequests()[0].defaultExtension, "rtf");
 
     const std::string path = dir.file("chosen.txt");
     host.answerFile(path);
@@ -147,7 +147,7 @@ TEST_F(ReportSave, CommandAsksForAFileOnlyWhenThereIsSomethingToSave) {
     writer.reportSaved = false;
     writer.saveReport();
     EXPECT_TRUE(writer.reportSaved);
-    EXPECT_EQ(host.requests.size(), 2u);
+    EXPECT_EQ(host.fileRequests().size(), 2u);
 }
 
 TEST_F(ReportSave, FailuresLeaveTheReportUnsaved) {
@@ -159,7 +159,7 @@ TEST_F(ReportSave, FailuresLeaveTheReportUnsaved) {
                  {"/dev/full", "ERROR: Could not save file."}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        DialogHost caseHost;
+        RecordingHost caseHost;
         ReportWriter caseWriter(document, settings, caseHost);
         caseWriter.reportSaved = false;
         EXPECT_FALSE(caseWriter.saveReportTo(c.path));
@@ -187,9 +187,9 @@ TEST_F(ReportCsv, WholeLinesWithoutBlankOnes) {
     const int last = document.lineOfOffset(document.lineStart(4) + 2);
     writer.saveSelectionAsCsv(first, last);
     EXPECT_EQ(readFile(path), "1, 'abc', 2.5\r\n2, 'def', 3.5\r\n");
-    ASSERT_EQ(host.requests.size(), 1u);
-    EXPECT_EQ(host.requests[0].filter, "CSV Files (*.csv) | *.csv|All Files (*.*) | *.*||");
-    EXPECT_EQ(host.requests[0].defaultExtension, "csv");
+    ASSERT_EQ(host.fileRequests().size(), 1u);
+    EXPECT_EQ(host.fileRequests()[0].filter, "CSV Files (*.csv) | *.csv|All Files (*.*) | *.*||");
+    EXPECT_EQ(host.fileRequests()[0].defaultExtension, "csv");
     EXPECT_TRUE(host.messages().empty());
 
     ASSERT_TRUE(writer.saveLinesAsCsv(path, 4, 99));
@@ -201,11 +201,11 @@ TEST_F(ReportCsv, EmptySelectionCancelAndCreateFailure) {
     writer.saveSelectionAsCsv(-1, -1);
     EXPECT_EQ(host.messages(),
               std::vector<std::string>{"Please select a section to be saved as a CSV file."});
-    EXPECT_TRUE(host.requests.empty());
+    EXPECT_TRUE(host.fileRequests().empty());
 
     host.answerFile(std::nullopt);
     writer.saveSelectionAsCsv(0, 2);
-    EXPECT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.fileRequests().size(), 1u);
     EXPECT_EQ(host.messages().size(), 1u);
 
     const std::string path = unreachablePath("rows.csv");

@@ -16,16 +16,6 @@
 
 namespace zentab::test {
 
-// Also keeps the file dialogs' requests, whose filter and default extension the user sees.
-class DialogHost : public RecordingHost {
-public:
-    std::optional<std::string> chooseFile(const FileRequest& request) override {
-        requests.push_back(request);
-        return RecordingHost::chooseFile(request);
-    }
-    std::vector<FileRequest> requests;
-};
-
 class ReportFixture : public ::testing::Test {
 protected:
     bool fileExists(const std::string& path) const { return std::filesystem::exists(path); }
@@ -39,7 +29,7 @@ protected:
     TempDir dir;
     ReportDocument document;
     CompareSettings settings;
-    DialogHost host;
+    RecordingHost host;
     ReportWriter writer{document, settings, host};
 };
 

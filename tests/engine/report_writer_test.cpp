@@ -261,7 +261,7 @@ TEST_F(ReportAutosaveFailure, ErrorLinesAndMessages) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         document.clear();
-        DialogHost caseHost;
+        RecordingHost caseHost;
         ReportWriter caseWriter(document, settings, caseHost);
         settings.s_AutoSaveFile = c.path();
         settings.i_AutoSaveLines = 1;

@@ -118,6 +118,7 @@ Answer RecordingHost::askYesNoCancel(const std::string& text) {
 std::optional<std::string> RecordingHost::chooseFile(const FileRequest& request) {
     std::lock_guard lock(mutex_);
     record("choose file: " + request.filter);
+    fileRequests_.push_back(request);
     if (files_.empty()) {
         return std::nullopt;
     }
@@ -156,6 +157,11 @@ void RecordingHost::answerYesNoCancel(Answer answer) {
 void RecordingHost::answerFile(std::optional<std::string> path) {
     std::lock_guard lock(mutex_);
     files_.push_back(std::move(path));
+}
+
+std::vector<FileRequest> RecordingHost::fileRequests() const {
+    std::lock_guard lock(mutex_);
+    return fileRequests_;
 }
 
 std::vector<std::string> RecordingHost::calls() const {

@@ -46,6 +46,8 @@ public:
     void onCall(std::function<void(const std::string&)> hook) { hook_ = std::move(hook); }
 
     std::vector<std::string> calls() const;
+    // The file dialogs' requests, whose filter and default extension the user sees.
+    std::vector<FileRequest> fileRequests() const;
     std::vector<std::string> messages() const; // texts of message boxes and questions
     std::vector<std::string> mainCaptions() const;
     std::string lastMainCaption() const;
@@ -62,6 +64,7 @@ private:
     std::vector<std::string> messages_;
     std::vector<std::string> mainCaptions_;
     std::vector<std::string> panelObjects_;
+    std::vector<FileRequest> fileRequests_;
     std::string report_;
     std::deque<bool> yesNo_;
     std::deque<Answer> yesNoCancel_;
