@@ -1,19 +1,22 @@
 #include "db/database_source.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 
+#include "db/diagnostics.h"
+#include "db/odbc_access.h"
 #include "db/row_text.h"
 #include "db/sha256.h"
 #include "db/side_host.h"
 
 namespace zentab {
+
+using odbc::bufferText;
+using odbc::dbc;
+using odbc::stmt;
 
 namespace {
 
@@ -24,22 +27,9 @@ constexpr const char* kNotRequired = "-not required-";
 constexpr std::size_t kMaxConnectString = 511;
 constexpr std::size_t kMaxSystemText = 255;
 constexpr std::size_t kFetchBufferSize = 10000;
-
-SQLHENV env(const OdbcEnvironment& environment) {
-    return static_cast<SQLHENV>(environment.get());
-}
-SQLHDBC dbc(const OdbcConnection& connection) {
-    return static_cast<SQLHDBC>(connection.get());
-}
-SQLHSTMT stmt(const OdbcStatement& statement) {
-    return static_cast<SQLHSTMT>(statement.get());
-}
-
-// The text of a zero-filled answer buffer, never reading past its end.
-template <std::size_t N> std::string bufferText(const std::array<SQLCHAR, N>& buffer) {
-    const char* text = reinterpret_cast<const char*>(buffer.data());
-    return std::string(text, strnlen(text, N));
-}
+// Bytes read of the driver's message: a refused connection, and any other failure.
+constexpr std::size_t kConnectMessageBuffer = 400;
+constexpr std::size_t kErrorMessageBuffer = 200;
 
 std::string trim(const std::string& text) {
     const char* blanks = " \t\r\n\f\v";
@@ -151,17 +141,8 @@ bool DatabaseSource::driverConnect(const std::string& input) {
         SQLDriverConnect(dbc(connection_), nullptr, in.data(), SQL_NTS, out.data(),
                          static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
     if (!CheckReturn(rc, "SQLDriverConnect")) {
-        std::array<SQLCHAR, 6> state{};
-        std::array<SQLCHAR, 400> message{};
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT messageLength = 0;
-        std::string text;
-        if (CheckReturn(SQLGetDiagRec(SQL_HANDLE_DBC, dbc(connection_), 1, state.data(),
-                                      &nativeError, message.data(),
-                                      static_cast<SQLSMALLINT>(message.size()), &messageLength),
-                        "SQLGetDiagRec")) {
-            text = bufferText(message);
-        }
+        const std::string text =
+            firstDiagnosticMessage({nullptr, connection_.get(), nullptr}, kConnectMessageBuffer);
         markNotConnected();
         if (!text.empty()) {
             host_->showMessage(kConnectFailed + text);
@@ -525,18 +506,13 @@ void DatabaseSource::ApplyCurrentCatalog() {
 
 bool DatabaseSource::CheckReturn(short returnCode, const char* label) {
     (void)label;
-    return returnCode == SQL_SUCCESS || returnCode == SQL_SUCCESS_WITH_INFO;
+    return odbcSucceeded(returnCode);
 }
 
 bool DatabaseSource::GetErrorText(const OdbcStatement* statement, bool show) {
-    std::array<SQLCHAR, 6> state{};
-    std::array<SQLCHAR, 200> message{};
-    SQLINTEGER nativeError = 0;
-    SQLSMALLINT length = 0;
-    SQLError(env(environment_), dbc(connection_),
-             statement != nullptr ? stmt(*statement) : SQL_NULL_HSTMT, state.data(), &nativeError,
-             message.data(), static_cast<SQLSMALLINT>(message.size()), &length);
-    lastError = bufferText(message);
+    lastError = firstDiagnosticMessage(
+        {environment_.get(), connection_.get(), statement != nullptr ? statement->get() : nullptr},
+        kErrorMessageBuffer);
     if (lastError.empty()) {
         return false;
     }

@@ -2,14 +2,9 @@
 // from the side's snapshot file. Worker thread during a run, window thread for the selection
 // pages; never both at once on one side.
 
-#include <sql.h>
-#include <sqlext.h>
-
-#include <algorithm>
-#include <array>
-#include <cstring>
 #include <string_view>
 
+#include "db/catalog.h"
 #include "db/database_source.h"
 #include "db/search_pattern.h"
 #include "db/side_host.h"
@@ -19,15 +14,15 @@ namespace zentab {
 namespace {
 
 struct ListKind {
-    const char* tableType; // null: procedures, listed by SQLProcedures
-    SQLLEN nameBuffer;     // bytes bound for the name, terminator included
+    CatalogFunction function;
+    int nameBuffer; // bytes bound for the name, terminator included
     std::string_view section;
 };
 
 const ListKind& listKind(ObjectKind kind) {
-    static const ListKind tables{"'TABLE'", 128, snapshot::kTables};
-    static const ListKind views{"'VIEW'", 128, snapshot::kViews};
-    static const ListKind procedures{nullptr, 256, snapshot::kProcs};
+    static const ListKind tables{CatalogFunction::Tables, 128, snapshot::kTables};
+    static const ListKind views{CatalogFunction::Views, 128, snapshot::kViews};
+    static const ListKind procedures{CatalogFunction::Procedures, 256, snapshot::kProcs};
     switch (kind) {
     case ObjectKind::Views:
         return views;
@@ -37,16 +32,6 @@ const ListKind& listKind(ObjectKind kind) {
         break;
     }
     return tables;
-}
-
-constexpr std::size_t kLargestNameBuffer = 256;
-
-// The driver manager does not write through these; its prototypes just lack the const.
-SQLCHAR* text(const std::string& value) {
-    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(value.c_str()));
-}
-SQLCHAR* text(const char* value) {
-    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(value));
 }
 
 } // namespace
@@ -89,88 +74,42 @@ void DatabaseSource::addListed(ObjectList& list, std::string name, bool fromUser
 int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface,
                                bool isDatabase1) {
     const ListKind& what = listKind(kind);
-    OdbcStatement statement;
-    if (!statement.allocate(connection_)) {
-        GetErrorText(nullptr, false);
+    CatalogQuery query(*this, what.function, static_cast<std::size_t>(what.nameBuffer));
+    if (!query.open({}, searchPatternEscape(*this))) {
+        // A statement that could not be had is reported with the list; a refused catalog call
+        // is worth a message box of its own as well.
+        query.readError(query.hasStatement());
         listFailed = true;
         return 0;
     }
-    SQLHSTMT handle = static_cast<SQLHSTMT>(statement.get());
-    auto catalogCall = [&](SQLCHAR* catalog, SQLCHAR* schema) -> SQLRETURN {
-        if (what.tableType == nullptr) {
-            return SQLProcedures(handle, catalog, SQL_NTS, schema, SQL_NTS, nullptr, SQL_NTS);
-        }
-        return SQLTables(handle, catalog, SQL_NTS, schema, SQL_NTS, nullptr, SQL_NTS,
-                         text(what.tableType), SQL_NTS);
-    };
-
-    SQLRETURN rc = SQL_ERROR;
-    bool qualified = !s_DatabaseUser.empty() && (schemasListed || catalogsListed);
-    if (qualified) {
-        // The catalog is an ordinary argument, the schema a pattern.
-        const std::string schemaPattern =
-            escapeSearchPattern(s_DatabaseUser, searchPatternEscape(*this));
-        rc = b_IsCatalog ? catalogCall(text(s_DatabaseUser), nullptr)
-                         : catalogCall(nullptr, text(schemaPattern));
+    if (query.ownerRefused()) {
+        listUnqualifiedReason = query.refusal();
+        listUnqualified = true;
     }
-    // A driver that refuses the qualifier still lists everything unqualified; the caller says
-    // that the list is not the owner's alone.
-    if (!CheckReturn(rc, "catalog list")) {
-        if (qualified) {
-            GetErrorText(&statement, false);
-            listUnqualifiedReason = lastError;
-            listUnqualified = true;
-        }
-        rc = catalogCall(nullptr, nullptr);
-    }
-    if (!CheckReturn(rc, "catalog list")) {
-        GetErrorText(&statement, true);
+    if (!query.bind()) {
+        query.readError(false);
         listFailed = true;
-        statement.close();
-        return 0;
-    }
-
-    std::array<SQLCHAR, kLargestNameBuffer> schema{};
-    std::array<SQLCHAR, kLargestNameBuffer> name{};
-    SQLLEN schemaIndicator = 0;
-    SQLLEN nameIndicator = 0;
-    if (!CheckReturn(
-            SQLBindCol(handle, 2, SQL_C_CHAR, schema.data(), what.nameBuffer, &schemaIndicator),
-            "SQLBindCol") ||
-        !CheckReturn(
-            SQLBindCol(handle, 3, SQL_C_CHAR, name.data(), what.nameBuffer, &nameIndicator),
-            "SQLBindCol")) {
-        GetErrorText(&statement, false);
-        listFailed = true;
-        statement.close();
         return 0;
     }
     int count = 0;
     for (;;) {
-        // A NULL name would leave the previous row's text in the buffer.
-        name[0] = '\0';
-        const SQLRETURN fetched = SQLFetch(handle);
-        if (fetched == SQL_NO_DATA) {
+        const FetchResult fetched = query.fetch();
+        if (fetched == FetchResult::End) {
             break;
         }
         // A list that breaks off is not a shorter list: the caller must say so.
-        if (!CheckReturn(fetched, "SQLFetch")) {
-            GetErrorText(&statement, false);
+        if (fetched == FetchResult::Error) {
+            query.readError(false);
             listFailed = true;
             break;
         }
-        const char* text = reinterpret_cast<const char*>(name.data());
-        const std::size_t limit = static_cast<std::size_t>(what.nameBuffer) - 1;
-        std::size_t length = nameIndicator == SQL_NULL_DATA ? 0 : strnlen(text, limit);
-        std::string listed(text, length);
-        if (nameIndicator == SQL_NO_TOTAL ||
-            (nameIndicator != SQL_NULL_DATA && nameIndicator > static_cast<SQLLEN>(limit))) {
-            listNamesCut.push_back(listed);
+        const CatalogName& name = query.objectRow().name;
+        if (name.cut) {
+            listNamesCut.push_back(name.text);
         }
-        addListed(list, std::move(listed), fromUserInterface, isDatabase1);
+        addListed(list, name.text, fromUserInterface, isDatabase1);
         ++count;
     }
-    statement.close();
     return count;
 }
 

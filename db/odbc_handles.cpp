@@ -5,15 +5,9 @@
 
 #include <utility>
 
+#include "db/diagnostics.h"
+
 namespace zentab {
-
-namespace {
-
-bool succeeded(SQLRETURN rc) {
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
-
-} // namespace
 
 // Environment
 
@@ -38,7 +32,7 @@ bool OdbcEnvironment::allocate() {
     // keeps the drivers on ODBC 2 type codes (SQL_DATE 9, SQL_TIME 10, SQL_TIMESTAMP 11), which is
     // what the type table of the column comparison is written for.
     SQLHENV env = SQL_NULL_HENV;
-    if (!succeeded(SQLAllocEnv(&env))) {
+    if (!odbcSucceeded(SQLAllocEnv(&env))) {
         return false;
     }
     handle_ = env;
@@ -79,7 +73,7 @@ bool OdbcConnection::allocate(const OdbcEnvironment& environment) {
         return false;
     }
     SQLHDBC dbc = SQL_NULL_HDBC;
-    if (!succeeded(SQLAllocConnect(static_cast<SQLHENV>(environment.get()), &dbc))) {
+    if (!odbcSucceeded(SQLAllocConnect(static_cast<SQLHENV>(environment.get()), &dbc))) {
         return false;
     }
     handle_ = dbc;
@@ -123,7 +117,7 @@ bool OdbcStatement::allocate(const OdbcConnection& connection) {
         return false;
     }
     SQLHSTMT stmt = SQL_NULL_HSTMT;
-    if (!succeeded(SQLAllocStmt(static_cast<SQLHDBC>(connection.get()), &stmt))) {
+    if (!odbcSucceeded(SQLAllocStmt(static_cast<SQLHDBC>(connection.get()), &stmt))) {
         return false;
     }
     handle_ = stmt;

@@ -1,17 +1,16 @@
 #include "db/search_pattern.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <array>
 #include <cstring>
 
 #include "db/database_source.h"
+#include "db/diagnostics.h"
+#include "db/odbc_access.h"
 
 namespace zentab {
 
 std::string searchPatternEscape(DatabaseSource& side) {
-    SQLHDBC connection = static_cast<SQLHDBC>(side.connection().get());
+    SQLHDBC connection = odbc::dbc(side.connection());
     if (connection == nullptr) {
         return {};
     }
@@ -19,7 +18,7 @@ std::string searchPatternEscape(DatabaseSource& side) {
     SQLSMALLINT length = 0;
     SQLRETURN rc = SQLGetInfo(connection, SQL_SEARCH_PATTERN_ESCAPE, escape.data(),
                               static_cast<SQLSMALLINT>(escape.size()), &length);
-    if (!DatabaseSource::CheckReturn(rc, "SQLGetInfo")) {
+    if (!odbcSucceeded(rc)) {
         return {};
     }
     return std::string(escape.data(), strnlen(escape.data(), escape.size()));

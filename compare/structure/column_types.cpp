@@ -1,12 +1,10 @@
 #include "compare/structure/column_types.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
+#include "db/catalog.h"
 #include "db/object_list.h"
 #include "settings/compare_settings.h"
 
@@ -129,15 +127,15 @@ bool parameterOrderable(int code) {
 
 std::string_view parameterKindText(int columnType) {
     switch (columnType) {
-    case SQL_PARAM_INPUT:
+    case kParameterInput:
         return "IN     ";
-    case SQL_PARAM_INPUT_OUTPUT:
+    case kParameterInputOutput:
         return "IN/OUT ";
-    case SQL_RESULT_COL:
+    case kResultColumn:
         return "RESULT ";
-    case SQL_PARAM_OUTPUT:
+    case kParameterOutput:
         return "   OUT ";
-    case SQL_RETURN_VALUE:
+    case kReturnValue:
         return "RETURN ";
     default:
         return "UNK    ";

@@ -2,12 +2,7 @@
 // completes it and reports the indexes found on one side only or built differently. In a
 // snapshot run Database 1's pass writes the index section instead. Worker thread.
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +10,7 @@
 
 #include "base/text.h"
 #include "compare/phases.h"
+#include "db/catalog.h"
 #include "db/database_source.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"
@@ -38,34 +34,14 @@ constexpr const char* kColumnsReadError =
     "\r\n\tERROR: Could not get information for some/all columns for index in table ";
 
 // NON_UNIQUE of a statistics row as the report and the snapshot write it.
-std::string uniquenessText(SQLSMALLINT nonUnique, SQLLEN indicator) {
-    if (indicator == SQL_NULL_DATA) {
-        return {};
-    }
-    switch (nonUnique) {
-    case SQL_FALSE:
+std::string uniquenessText(std::optional<int> nonUnique) {
+    if (nonUnique == 0) {
         return "    UNIQUE ";
-    case SQL_TRUE:
+    }
+    if (nonUnique == 1) {
         return "NOT UNIQUE ";
-    default:
-        return {};
     }
-}
-
-SQLHSTMT stmt(const OdbcStatement& statement) {
-    return static_cast<SQLHSTMT>(statement.get());
-}
-
-SQLCHAR* sqlText(std::string& text) {
-    return reinterpret_cast<SQLCHAR*>(text.data());
-}
-
-std::string bufferText(const std::array<SQLCHAR, kNameBuffer>& buffer, SQLLEN indicator) {
-    if (indicator == SQL_NULL_DATA) {
-        return {};
-    }
-    const char* text = reinterpret_cast<const char*>(buffer.data());
-    return std::string(text, strnlen(text, kNameBuffer - 1));
+    return {};
 }
 
 bool oneSided(const IndexEntry& entry) {
@@ -143,115 +119,56 @@ private:
 
     // False when the data source refused the statistics query, which ends the pass.
     bool readOnline(ObjectEntry& table) {
-        std::string name = nameOnThisSide(table);
-        OdbcStatement statement;
-        if (!statement.allocate(source_.connection())) {
-            source_.GetErrorText(nullptr, false);
+        const std::string& name = nameOnThisSide(table);
+        CatalogQuery query(source_, CatalogFunction::Statistics, kNameBuffer);
+        if (!query.open(name) || !query.bind()) {
+            query.readError(false);
             appendErrorBlock();
             return false;
         }
-        SQLHSTMT h = stmt(statement);
-        std::string owner = source_.s_DatabaseUser;
-        SQLRETURN rc = SQL_ERROR;
-        if (!owner.empty() && (source_.schemasListed || source_.catalogsListed)) {
-            SQLCHAR* catalog = source_.b_IsCatalog ? sqlText(owner) : nullptr;
-            SQLCHAR* schema = source_.b_IsCatalog ? nullptr : sqlText(owner);
-            rc = SQLStatistics(h, catalog, SQL_NTS, schema, SQL_NTS, sqlText(name), SQL_NTS,
-                               SQL_INDEX_ALL, SQL_ENSURE);
-            if (!DatabaseSource::CheckReturn(rc, "SQLStatistics")) {
-                rc = SQLStatistics(h, nullptr, 0, nullptr, 0, sqlText(name), SQL_NTS, SQL_INDEX_ALL,
-                                   SQL_ENSURE);
-            }
-        } else {
-            rc = SQLStatistics(h, nullptr, 0, nullptr, 0, sqlText(name), SQL_NTS, SQL_INDEX_ALL,
-                               SQL_ENSURE);
-        }
-        if (!DatabaseSource::CheckReturn(rc, "SQLStatistics")) {
-            source_.GetErrorText(&statement, false);
-            appendErrorBlock();
-            return false;
-        }
-
-        SQLSMALLINT nonUnique = 0;
-        std::array<SQLCHAR, kNameBuffer> indexName{};
-        SQLSMALLINT type = 0;
-        std::array<SQLCHAR, kNameBuffer> columnName{};
-        std::array<SQLLEN, 4> indicators{};
-        const bool bound =
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 4, SQL_C_SSHORT, &nonUnique, 0, &indicators[0]), "SQLBindCol") &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 6, SQL_C_CHAR, indexName.data(), kNameBuffer, &indicators[1]),
-                "SQLBindCol") &&
-            DatabaseSource::CheckReturn(SQLBindCol(h, 7, SQL_C_SSHORT, &type, 0, &indicators[2]),
-                                        "SQLBindCol") &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 9, SQL_C_CHAR, columnName.data(), kNameBuffer, &indicators[3]),
-                "SQLBindCol");
-        if (!bound) {
-            source_.GetErrorText(&statement, false);
-            appendErrorBlock();
-            return false;
-        }
-        auto fetch = [&]() {
-            // A NULL leaves a bound buffer as the previous row left it: start every row clean.
-            nonUnique = -1;
-            type = -1;
-            indexName.fill(0);
-            columnName.fill(0);
-            indicators.fill(0);
-            return SQLFetch(h);
-        };
-
-        rc = fetch();
-        bool fetched = DatabaseSource::CheckReturn(rc, "Stam");
+        FetchResult fetched = query.fetch();
         // No row at all is a table without indexes (drivers send no statistics row for one).
-        if (!fetched && rc != SQL_NO_DATA) {
-            source_.GetErrorText(&statement, false);
+        if (fetched == FetchResult::Error) {
+            query.readError(false);
             appendErrorBlock();
         }
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(name);
         }
-        while (fetched) {
+        while (fetched == FetchResult::Row) {
             session_.pauseStopCheck();
+            const StatisticsRow& row = query.statisticsRow();
             const char* readError = nullptr;
-            if (indicators[2] != SQL_NULL_DATA && type == SQL_TABLE_STAT) {
+            if (row.type == kTableStatistics) {
                 readError = kIndexesReadError;
             } else {
-                warnIfCut(indicators[1], "index", bufferText(indexName, indicators[1]), name);
-                warnIfCut(indicators[3], "column", bufferText(columnName, indicators[3]), name);
-                handleRow(table, bufferText(indexName, indicators[1]),
-                          uniquenessText(nonUnique, indicators[0]),
-                          bufferText(columnName, indicators[3]));
+                warnIfCut(row.indexName, "index", name);
+                warnIfCut(row.columnName, "column", name);
+                handleRow(table, row.indexName.text, uniquenessText(row.nonUnique),
+                          row.columnName.text);
                 readError = kColumnsReadError;
             }
-            rc = fetch();
-            fetched = DatabaseSource::CheckReturn(rc, "InFetch");
+            fetched = query.fetch();
             // The rows end quietly only at their end; a driver that gives no message for a
             // failed fetch still gets the line.
-            if (!fetched && rc != SQL_NO_DATA) {
-                source_.GetErrorText(&statement, false);
+            if (fetched == FetchResult::Error) {
+                query.readError(false);
                 session_.noteTrouble();
                 writer_.append(readError + name + " in database " + source_.displayName,
                                ReportColour::Error, false, true);
             }
         }
         closeSnapshotTable();
-        statement.reset();
         return true;
     }
 
-    void warnIfCut(SQLLEN indicator, const char* what, const std::string& text,
-                   const std::string& table) {
-        const bool cut =
-            indicator == SQL_NO_TOTAL ||
-            (indicator != SQL_NULL_DATA && indicator >= static_cast<SQLLEN>(kNameBuffer));
+    void warnIfCut(const CatalogName& cutName, const char* what, const std::string& table) {
         // An index arrives a row per column: one warning per name is enough.
-        const std::string key = std::string(what) + '\0' + text;
-        if (cut && std::find(cutWarned_.begin(), cutWarned_.end(), key) == cutWarned_.end()) {
+        const std::string key = std::string(what) + '\0' + cutName.text;
+        if (cutName.cut &&
+            std::find(cutWarned_.begin(), cutWarned_.end(), key) == cutWarned_.end()) {
             cutWarned_.push_back(key);
-            session_.warnNameCut(what, text, " of table " + table, kNameBuffer - 1, source_,
+            session_.warnNameCut(what, cutName.text, " of table " + table, kNameBuffer - 1, source_,
                                  database1_);
         }
     }

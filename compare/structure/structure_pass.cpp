@@ -1,18 +1,13 @@
 #include "compare/structure/structure_pass.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/text.h"
 #include "compare/structure/column_types.h"
+#include "db/catalog.h"
 #include "db/database_source.h"
 #include "db/search_pattern.h"
 #include "db/snapshot_file.h"
@@ -30,6 +25,7 @@ constexpr std::size_t kDescriptionWidth = 32;
 // difference (or a "no differences" line) is longer than an entry present on one side only.
 constexpr std::size_t kLongRule = 114;
 constexpr std::size_t kShortRule = 109;
+constexpr std::size_t kCatalogNameBuffer = 128;
 
 // One column or parameter as a side describes it.
 struct StructureRow {
@@ -39,19 +35,6 @@ struct StructureRow {
     int width = 0;
     bool orderable = false;
 };
-
-SQLHSTMT stmt(const OdbcStatement& statement) {
-    return static_cast<SQLHSTMT>(statement.get());
-}
-
-SQLCHAR* sqlText(std::string& text) {
-    return reinterpret_cast<SQLCHAR*>(text.data());
-}
-
-template <std::size_t N> std::string bufferText(const std::array<SQLCHAR, N>& buffer) {
-    const char* text = reinterpret_cast<const char*>(buffer.data());
-    return std::string(text, strnlen(text, N));
-}
 
 std::vector<ObjectEntry*>& commonList(Session& session, ObjectKind kind) {
     switch (kind) {
@@ -120,125 +103,62 @@ private:
         session_.host().progressStepIt();
     }
 
-    // SQLColumns for tables and views, SQLProcedureColumns for procedures: the same arguments.
-    SQLRETURN describe(const OdbcStatement& statement, SQLCHAR* catalog, SQLCHAR* schema,
-                       SQLCHAR* object) const {
-        return parameters_ ? SQLProcedureColumns(stmt(statement), catalog, SQL_NTS, schema, SQL_NTS,
-                                                 object, SQL_NTS, nullptr, SQL_NTS)
-                           : SQLColumns(stmt(statement), catalog, SQL_NTS, schema, SQL_NTS, object,
-                                        SQL_NTS, nullptr, SQL_NTS);
-    }
-
     // False when the catalog query was refused, which ends the pass.
     bool readOnline(ObjectEntry& object) {
-        const char* label = parameters_ ? "SQLProcedureColumns" : "SQLColumns";
         const std::string& objectName = nameOnThisSide(object);
-        std::string objectPattern = escapeSearchPattern(objectName, patternEscape_);
-        OdbcStatement statement;
-        if (!statement.allocate(source_.connection())) {
-            source_.GetErrorText(nullptr, true);
+        // Tables and views are described by SQLColumns, procedures by SQLProcedureColumns.
+        CatalogQuery query(
+            source_, parameters_ ? CatalogFunction::ProcedureColumns : CatalogFunction::Columns,
+            kCatalogNameBuffer);
+        if (!query.open(objectName, patternEscape_)) {
+            query.readError(true);
             reportReadError(objectName);
             return false;
         }
-        // The catalog is an ordinary argument, the schema a pattern like the object name.
-        std::string catalog = source_.s_DatabaseUser;
-        std::string schema = escapeSearchPattern(source_.s_DatabaseUser, patternEscape_);
-        SQLRETURN rc = SQL_ERROR;
-        if (!catalog.empty() && (source_.schemasListed || source_.catalogsListed)) {
-            rc = source_.b_IsCatalog
-                     ? describe(statement, sqlText(catalog), nullptr, sqlText(objectPattern))
-                     : describe(statement, nullptr, sqlText(schema), sqlText(objectPattern));
-        }
-        if (!DatabaseSource::CheckReturn(rc, label)) {
-            rc = describe(statement, nullptr, nullptr, sqlText(objectPattern));
-        }
-        if (!DatabaseSource::CheckReturn(rc, label)) {
-            source_.GetErrorText(&statement, true);
-            reportReadError(objectName);
-            return false;
-        }
-
-        std::array<SQLCHAR, 128> name{};
-        SQLSMALLINT parameterKind = 0;
-        SQLSMALLINT dataType = 0;
-        std::array<SQLCHAR, 32> typeName{};
-        SQLINTEGER columnSize = 0;
-        SQLINTEGER bufferLength = 0;
-        SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
-        std::array<SQLLEN, 7> indicators{};
-        SQLHSTMT h = stmt(statement);
-        // SQLProcedureColumns puts the parameter's kind fifth, and the rest one place further.
-        const SQLUSMALLINT shift = parameters_ ? 1 : 0;
-        bool bound =
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 4, SQL_C_CHAR, name.data(), name.size(), &indicators[0]), label) &&
-            (!parameters_ ||
-             DatabaseSource::CheckReturn(
-                 SQLBindCol(h, 5, SQL_C_SSHORT, &parameterKind, 0, &indicators[1]), label));
-        bound =
-            bound &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 5 + shift, SQL_C_SSHORT, &dataType, 0, &indicators[2]), label) &&
-            DatabaseSource::CheckReturn(SQLBindCol(h, 6 + shift, SQL_C_CHAR, typeName.data(),
-                                                   typeName.size(), &indicators[3]),
-                                        label) &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 7 + shift, SQL_C_SLONG, &columnSize, 0, &indicators[4]), label) &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 8 + shift, SQL_C_SLONG, &bufferLength, 0, &indicators[5]), label) &&
-            DatabaseSource::CheckReturn(
-                SQLBindCol(h, 11 + shift, SQL_C_SSHORT, &nullable, 0, &indicators[6]), label);
-
+        // Without its buffers bound, the object's rows would read as blanks.
+        const bool bound = query.bind();
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(objectName);
         }
-        // Without its buffers bound, the object's rows would read as blanks.
-        for (rc = bound ? SQL_SUCCESS : SQL_ERROR; bound;) {
-            // A NULL leaves a bound buffer as the previous row left it: start every row clean.
-            name.fill(0);
-            typeName.fill(0);
-            parameterKind = 0;
-            dataType = 0;
-            columnSize = 0;
-            bufferLength = 0;
-            nullable = SQL_NULLABLE_UNKNOWN;
-            rc = SQLFetch(h);
-            if (!DatabaseSource::CheckReturn(rc, "InFetch")) {
+        FetchResult fetched = bound ? FetchResult::Row : FetchResult::Error;
+        while (bound) {
+            fetched = query.fetch();
+            if (fetched != FetchResult::Row) {
                 break;
             }
             session_.pauseStopCheck();
+            const ColumnRow& described = query.columnRow();
             StructureRow row;
-            row.name = bufferText(name);
-            if (indicators[0] == SQL_NO_TOTAL ||
-                (indicators[0] != SQL_NULL_DATA &&
-                 indicators[0] >= static_cast<SQLLEN>(name.size()))) {
+            row.name = described.name.text;
+            if (described.name.cut) {
                 session_.warnNameCut(parameters_ ? "parameter" : "column", row.name,
-                                     std::string(texts_.ofObject) + objectName, name.size() - 1,
-                                     source_, database1_);
+                                     std::string(texts_.ofObject) + objectName,
+                                     kCatalogNameBuffer - 1, source_, database1_);
             }
-            row.typeName = bufferText(typeName);
+            row.typeName = described.typeName.text;
             if (parameters_) {
-                row.description = parameterTypeDescription(settings_, nullable, parameterKind,
-                                                           row.typeName, dataType, columnSize);
-                row.orderable = parameterOrderable(dataType);
+                row.description = parameterTypeDescription(
+                    settings_, described.nullable, described.parameterKind, row.typeName,
+                    described.dataType, described.columnSize);
+                row.orderable = parameterOrderable(described.dataType);
             } else {
-                row.description =
-                    columnTypeDescription(settings_, nullable, row.typeName, dataType, columnSize);
-                row.orderable = sqlTypeInfo(dataType).orderable;
+                row.description = columnTypeDescription(settings_, described.nullable, row.typeName,
+                                                        described.dataType, described.columnSize);
+                row.orderable = sqlTypeInfo(described.dataType).orderable;
             }
-            row.width = columnDisplayWidth(dataType, bufferLength, columnSize);
+            row.width = columnDisplayWidth(described.dataType, described.bufferLength,
+                                           described.columnSize);
             handleRow(object, row);
         }
         // Only the end of the rows ends an object quietly; whatever else stopped the rows is
         // worth a line, with or without a message from the driver.
-        if (rc != SQL_NO_DATA) {
-            source_.GetErrorText(&statement, false);
+        if (fetched != FetchResult::End) {
+            query.readError(false);
             reportReadError(objectName);
         }
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(snapshot::kEndMarker);
         }
-        statement.reset();
         return true;
     }
 

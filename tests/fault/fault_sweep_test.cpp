@@ -406,8 +406,8 @@ TEST_F(SqliteFaultSweep, NoFailedCallPassesForAFinishedComparison) {
     sweep(arguments);
 }
 
-// The library's diagnostic must reach the user by both ways the program asks for one:
-// SQLGetDiagRec for a refused connection, SQLError for a refused statement.
+// The library's diagnostic must reach the user both from a refused connection (a message box)
+// and from a refused statement (the report).
 TEST_F(SqliteFaultSweep, TheFailedCallsDiagnosticReachesTheUser) {
     const std::string trace = dir.file("trace");
     ASSERT_EQ(runBatch(dir, arguments, 0, trace).status, 1);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "db/diagnostics.h"
 #include "db/odbc_handles.h"
 
 namespace zentab::test {
@@ -17,26 +18,9 @@ namespace zentab::test {
 namespace {
 
 std::string diagnostic(SQLSMALLINT type, void* handle) {
-    std::string text;
-    for (SQLSMALLINT record = 1;; ++record) {
-        std::array<SQLCHAR, 6> state{};
-        std::array<SQLCHAR, 1024> message{};
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT length = 0;
-        SQLRETURN rc =
-            SQLGetDiagRec(type, handle, record, state.data(), &nativeError, message.data(),
-                          static_cast<SQLSMALLINT>(message.size()), &length);
-        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-            break;
-        }
-        if (!text.empty()) {
-            text += " / ";
-        }
-        text += reinterpret_cast<const char*>(state.data());
-        text += ": ";
-        text += reinterpret_cast<const char*>(message.data());
-    }
-    return text;
+    DiagnosticHandles handles;
+    (type == SQL_HANDLE_STMT ? handles.statement : handles.connection) = handle;
+    return allDiagnostics(handles);
 }
 
 std::string environment(const char* name) {
