@@ -13,7 +13,7 @@
 
 #include "compare/phases.h"
 #include "ui/command_set.h"
-#include "ui/control_panel.h"
+#include "ui/dialogs/control_panel.h"
 #include "ui/report_view.h"
 
 namespace zentab {

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "ui/control_panel.h"
+#include "ui/dialogs/control_panel.h"
 #include "ui/report_view.h"
 
 namespace zentab {

@@ -31,7 +31,7 @@
 #include "db/database_source.h"
 #include "support/run_fixture.h"
 #include "support/temp_dir.h"
-#include "ui/control_panel.h"
+#include "ui/dialogs/control_panel.h"
 #include "ui/main_window.h"
 #include "ui/report_view.h"
 #include "ui_fixture.h"

@@ -1,4 +1,4 @@
-#include "ui/control_panel.h"
+#include "ui/dialogs/control_panel.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
