@@ -13,36 +13,16 @@
 namespace zentab {
 namespace {
 
-struct Options {
-    bool ignoreCase = false;
-    bool lead = false;
-    bool trail = false;
-    bool byValue = true;
-    bool seconds = false;
-    bool fraction = false;
-};
-
-RowCompareOptions optionsOf(const Options& o) {
-    RowCompareOptions options;
-    options.ignoreCase = o.ignoreCase;
-    options.ignoreLeading = o.lead;
-    options.ignoreTrailing = o.trail;
-    options.compareByValue = o.byValue;
-    options.ignoreSeconds = o.seconds;
-    options.ignoreFraction = o.fraction;
-    return options;
-}
-
 struct Case {
     const char* what;
-    Options options;
+    RowCompareOptions options;
     std::string row1;
     std::string row2;
     int expected;
     int reversed; // the result with the rows swapped
 };
 
-constexpr Options kDefault{};
+const RowCompareOptions kDefault{};
 
 TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
     const std::vector<Case> cases = {
@@ -69,7 +49,7 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
         {"one and a half, one and two decimals, by value", kDefault, "1.5 \t x", "1.50 \t x", 0, 0},
         {"the same as the last field", kDefault, "x \t 1.5", "x \t 1.50", 0, 0},
         {"by representation both orders say row 1 first",
-         {false, false, false, false},
+         {.compareByValue = false},
          "1.5 \t x",
          "1.50 \t x",
          -1,
@@ -79,39 +59,44 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
          "x \t 1.5", 1, -1},
         {"a tab inside a value makes it text", kDefault, "1\t5 \t x", "1.0\t7 \t x", -1, 1},
         {"letters differing in case", kDefault, "abc \t 1", "ABC \t 1", 1, -1},
-        {"ignoring case", {true}, "abc \t 1", "ABC \t 1", 0, 0},
+        {"ignoring case", {.ignoreCase = true}, "abc \t 1", "ABC \t 1", 0, 0},
         {"the last field compares upper-cased text, row 1 first on a tie", kDefault, "1 \t abc",
          "1 \t ABC", -1, -1},
         {"blanks count without the options", kDefault, " a \t b", "a \t b", -1, 1},
-        {"leading blanks ignored", {false, true}, "  a \t \tb", "a \t b", 0, 0},
-        {"trailing blanks ignored", {false, false, true}, "a  \t b\t ", "a \t b", 0, 0},
-        {"a single field is trimmed as well", {false, true, true}, " a ", "a", 0, 0},
+        {"leading blanks ignored", {.ignoreLeading = true}, "  a \t \tb", "a \t b", 0, 0},
+        {"trailing blanks ignored", {.ignoreTrailing = true}, "a  \t b\t ", "a \t b", 0, 0},
+        {"a single field is trimmed as well",
+         {.ignoreLeading = true, .ignoreTrailing = true},
+         " a ",
+         "a",
+         0,
+         0},
         {"seconds ignored",
-         {false, false, false, true, true},
+         {.ignoreSeconds = true},
          "2024-03-07 14:05:12 \t 1",
          "2024-03-07 14:05:59 \t 1",
          0,
          0},
         {"seconds ignored in the last field",
-         {false, false, false, true, true},
+         {.ignoreSeconds = true},
          "1 \t 2024-03-07 14:05:12.5",
          "1 \t 2024-03-07 14:05:59",
          0,
          0},
         {"another minute still differs",
-         {false, false, false, true, true},
+         {.ignoreSeconds = true},
          "2024-03-07 14:05:12 \t 1",
          "2024-03-07 14:06:12 \t 1",
          -1,
          1},
         {"fractions ignored",
-         {false, false, false, true, false, true},
+         {.ignoreFraction = true},
          "2024-03-07 14:05:12.123 \t 1",
          "2024-03-07 14:05:12.9 \t 1",
          0,
          0},
         {"fractions ignored, seconds not",
-         {false, false, false, true, false, true},
+         {.ignoreFraction = true},
          "2024-03-07 14:05:12.123 \t 1",
          "2024-03-07 14:05:13.123 \t 1",
          -1,
@@ -119,7 +104,7 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
         {"without the options fractions count", kDefault, "2024-03-07 14:05:12.1 \t 1",
          "2024-03-07 14:05:12.2 \t 1", -1, 1},
         {"only the timestamp form is trimmed",
-         {false, false, false, true, true},
+         {.ignoreSeconds = true},
          "2024-03-07T14:05:12 \t 1",
          "2024-03-07T14:05:59 \t 1",
          -1,
@@ -127,7 +112,7 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
         {"fewer fields sort first", kDefault, "a", "a \t b", -1, 1},
     };
     for (const Case& c : cases) {
-        RowComparator comparator(optionsOf(c.options));
+        RowComparator comparator(c.options);
         EXPECT_EQ(comparator.compare(c.row1, c.row2), c.expected) << c.what;
         EXPECT_EQ(comparator.compare(c.row2, c.row1), c.reversed) << c.what << " (reversed)";
         EXPECT_EQ(comparator.compareQuietly(c.row1, c.row2), c.expected) << c.what;
@@ -140,7 +125,7 @@ TEST(RowComparator, IgnoringCaseUpperCasesMultiByteCharacters) {
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) {
         GTEST_SKIP() << "no C.UTF-8 locale";
     }
-    RowComparator comparator(optionsOf({true}));
+    RowComparator comparator(RowCompareOptions{.ignoreCase = true});
     EXPECT_EQ(comparator.compare("1 \t stra\xc3\x9f"
                                  "e \t \xc3\xa9t\xc3\xa9",
                                  "1 \t STRA\xc3\x9f"
