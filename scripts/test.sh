@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a throwaway PostgreSQL server and runs every test:
-# in a normal build, in an AddressSanitizer + UndefinedBehaviorSanitizer build, and the
-# run-control tests again under ThreadSanitizer in a build without Qt; then runs each fuzz
-# target for 60 seconds.
+# Installs what is missing, checks the formatting of the C++ files, builds, starts a throwaway
+# PostgreSQL server and runs every test: in a normal build, in an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and the run-control tests again under ThreadSanitizer in a
+# build without Qt; then runs each fuzz target for 60 seconds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
 "$root/scripts/setup.sh"
+
+echo "== Checking the formatting"
+"$root/scripts/check_format.sh"
 
 work=$(mktemp -d /tmp/zentab-tests.XXXXXX)
 chmod 755 "$work"
