@@ -4,17 +4,18 @@
 # afresh by the program at every start; the corpus grows in the build folder from run to run.
 # A finding (crash, sanitizer report, leak, timeout, out of memory, a target's own check) fails
 # the script, with the path of the input that shows it.
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS] [extra cmake options...]
 #   ZENTAB_FUZZ_BUILD=DIR chooses the build folder (default build-fuzz).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-300}
+shift || true
 build=${ZENTAB_FUZZ_BUILD:-$root/build-fuzz}
 targets=(snapshot profile settings)
 
 echo "== Building the fuzz targets"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DZENTAB_FUZZ=ON -DZENTAB_WITH_QT=OFF -DZENTAB_TESTS=OFF \
+    -DCMAKE_CXX_COMPILER=clang++ -DZENTAB_FUZZ=ON -DZENTAB_WITH_QT=OFF -DZENTAB_TESTS=OFF "$@" \
     >/dev/null
 cmake --build "$build" -j"$(nproc)" --target zentab-fuzz-seeds "${targets[@]/#/fuzz_}"
 

@@ -10,7 +10,7 @@ packages=(
     libcli11-dev libgtest-dev
     qt6-base-dev libgl-dev
     unrtf time
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a throwaway PostgreSQL server and runs every test:
-# in a normal build, in an AddressSanitizer + UndefinedBehaviorSanitizer build, and the
-# run-control tests again under ThreadSanitizer in a build without Qt; then runs each fuzz
-# target for 60 seconds.
+# Installs what is missing, checks the formatting of the C++ files, builds, starts a throwaway
+# PostgreSQL server and runs every test: in a normal build, in an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and the run-control tests again under ThreadSanitizer in a
+# build without Qt; then runs each fuzz target for 60 seconds. Every build treats compiler
+# warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
 "$root/scripts/setup.sh"
+
+echo "== Checking the formatting"
+"$root/scripts/check_format.sh"
 
 work=$(mktemp -d /tmp/zentab-tests.XXXXXX)
 chmod 755 "$work"
@@ -27,7 +31,7 @@ run_suite() {
     local name=$1 build=$2
     shift 2
     echo "== Building ($name)"
-    "$root/scripts/build.sh" "$build" "$@"
+    "$root/scripts/build.sh" "$build" -DZENTAB_WERROR=ON "$@"
     echo "== Testing ($name)"
     (cd "$build" && ctest --output-on-failure -j"$jobs" --timeout 600 "${CTEST_ARGS[@]}")
 }
@@ -47,4 +51,4 @@ BUILD_TARGETS="test_run_control test_run_driver" \
     run_suite "thread, without Qt" "$root/build-tsan" -DZENTAB_SANITIZE=thread -DZENTAB_WITH_QT=OFF
 
 echo "== Fuzzing (60 s per target)"
-"$root/scripts/fuzz.sh" 60
+"$root/scripts/fuzz.sh" 60 -DZENTAB_WERROR=ON

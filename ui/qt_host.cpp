@@ -279,14 +279,14 @@ Answer QtHost::askYesNoCancel(const std::string& text) {
 }
 
 std::optional<std::string> QtHost::chooseFile(const FileRequest& request) {
-    using Result = std::optional<std::string>;
-    return onWindowThread(Result(), [this, &request]() -> Result {
-        std::optional<QString> path = prompts_->chooseFile(window_, request);
-        if (!path) {
-            return std::nullopt;
+    // Stays empty when the user cancels, and when the call is dropped.
+    std::optional<std::string> chosen;
+    onWindowThread([this, &request, &chosen] {
+        if (std::optional<QString> path = prompts_->chooseFile(window_, request)) {
+            chosen = toReportText(*path);
         }
-        return toReportText(*path);
     });
+    return chosen;
 }
 
 void QtHost::maximiseMainWindow() {

@@ -1,6 +1,7 @@
 #include "ui/report_view.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QScrollBar>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -11,6 +12,39 @@
 #include "ui/qt_host.h"
 
 namespace zentab {
+namespace {
+
+// A font the report's fixed-width columns line up in. The platform's fixed font is not always
+// one: "monospace" may resolve to a family that fontconfig does not mark as fixed pitch, so
+// each candidate is checked by what it resolves to, not by its name.
+QFont fixedPitchFont() {
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontInfo(system).fixedPitch()) {
+        return system;
+    }
+    QStringList candidates;
+    for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Mono", "Noto Sans Mono",
+                               "Nimbus Mono PS", "Courier New"}) {
+        if (QFontDatabase::hasFamily(family)) {
+            candidates << family;
+        }
+    }
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isFixedPitch(family)) {
+            candidates << family;
+        }
+    }
+    for (const QString& family : candidates) {
+        const QFont font(family);
+        if (QFontInfo(font).fixedPitch()) {
+            return font;
+        }
+    }
+    // No installed family is fixed pitch: the typewriter style hint is all that is left.
+    return system;
+}
+
+} // namespace
 
 ReportView::ReportView(const ReportFont& font, QWidget* parent) : QTextEdit(parent), font_(font) {
     setReadOnly(true);
@@ -30,10 +64,10 @@ QFont ReportView::toQFont(const ReportFont& font) {
     const QString face = QString::fromStdString(font.faceName);
     QFont result;
     if (!face.isEmpty() && QFontDatabase::hasFamily(face)) {
+        // The user's choice, whether fixed pitch or not.
         result = QFont(face);
     } else {
-        // The report is laid out in fixed-width columns.
-        result = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        result = fixedPitchFont();
     }
     result.setStyleHint(QFont::TypeWriter);
     result.setPointSizeF(font.height > 0 ? font.height / 20.0 : 8.5);

@@ -1,6 +1,7 @@
 // The report view mirrors the engine's document: same lines, colours byte-for-byte, the report
 // font; and the program's file filters become Qt name filters.
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -87,20 +88,55 @@ TEST(ReportView, PiecesKeepColourWithRedInTheLowByteAndUnderline) {
     }
 }
 
+// Whether the machine has any font that fontconfig marks as fixed pitch: without one no
+// program could show the report in fixed-width columns.
+bool fixedPitchFamilyInstalled() {
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontInfo(QFont(family)).fixedPitch()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 TEST(ReportView, ReportFontIsTwipsOverTwentyAndMonospacedWhenTheFaceIsMissing) {
     ReportFont missing;
     missing.faceName = "No Such Face For Zentab";
     missing.height = 240;
     const QFont font = ReportView::toQFont(missing);
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 12.0);
-    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << font.family().toStdString();
 
     ReportFont standard; // "Courier New", 170 twips
     ReportView view(standard);
     view.appendPiece("x", 0, false);
     view.clearReport();
-    EXPECT_DOUBLE_EQ(view.document()->defaultFont().pointSizeF(), 8.5);
-    EXPECT_TRUE(QFontInfo(view.document()->defaultFont()).fixedPitch());
+    const QFont applied = view.document()->defaultFont();
+    EXPECT_DOUBLE_EQ(applied.pointSizeF(), 8.5);
+
+    if (!fixedPitchFamilyInstalled()) {
+        GTEST_SKIP() << "no installed font is fixed pitch";
+    }
+    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << font.family().toStdString();
+    EXPECT_TRUE(QFontInfo(applied).fixedPitch()) << applied.family().toStdString();
+}
+
+TEST(ReportView, AnInstalledFaceIsKeptEvenWhenItIsProportional) {
+    QString proportional;
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family) && !QFontInfo(QFont(family)).fixedPitch()) {
+            proportional = family;
+            break;
+        }
+    }
+    if (proportional.isEmpty()) {
+        GTEST_SKIP() << "no proportional font is installed";
+    }
+    ReportFont chosen;
+    chosen.faceName = proportional.toStdString();
+    chosen.height = 200;
+    const QFont font = ReportView::toQFont(chosen);
+    EXPECT_EQ(font.family(), proportional);
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 10.0);
 }
 
 TEST(QtNameFilters, ProgramFiltersBecomeQtFilters) {
