@@ -13,6 +13,9 @@ jobs=$(nproc)
 echo "== Checking the formatting"
 "$root/scripts/check_format.sh"
 
+echo "== Checking the layers"
+"$root/scripts/check_layers.sh"
+
 work=$(mktemp -d /tmp/zentab-tests.XXXXXX)
 chmod 755 "$work"
 cleanup() {
