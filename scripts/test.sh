@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting of the C++ files, builds, starts a throwaway
-# PostgreSQL server and runs every test: in a normal build, in an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, and the run-control tests again under ThreadSanitizer in a
-# build without Qt; then runs each fuzz target for 60 seconds. Every build treats compiler
-# warnings as errors.
+# Installs what is missing, checks the formatting and the layering of the C++ files, builds,
+# starts a throwaway PostgreSQL server and runs every test: in a normal build, in an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and the run-control tests again under
+# ThreadSanitizer in a build without Qt; then runs each fuzz target for 60 seconds. Every build
+# treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
