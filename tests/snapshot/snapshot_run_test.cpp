@@ -193,6 +193,28 @@ TEST_F(SnapshotRunTest, TheRunWritesOneReportLineAndEndsWithItsMessage) {
     EXPECT_EQ(host.messages().size(), 1u) << testing::PrintToString(host.messages());
 }
 
+TEST_F(SnapshotRunTest, AStopLeavesTheSnapshotIncompleteAndSaysNothingMore) {
+    useSide(1, connectSide(sqliteDatabase("shop.db", kShop)));
+    include(kEverything);
+    // Stopped while the views are listed, after the table sections were written.
+    host.onCall([this](const std::string& line) {
+        if (line == "panel add: VIEW.cheap") {
+            session.control.running = false;
+        }
+    });
+    session.settings.b_SnapshotOnly = true;
+    session.settings.s_SnapshotFile = dir.file("shop.zsn");
+    ASSERT_TRUE(driver->startRun());
+    waitForEnd();
+
+    EXPECT_EQ(session.lastOutcome, RunOutcome::Stopped);
+    EXPECT_TRUE(host.messages().empty()) << testing::PrintToString(host.messages());
+    EXPECT_EQ(host.lastMainCaption(), "Ready - Zentab");
+    const std::vector<std::string> records = readSnapshotRecords(dir.file("shop.zsn"));
+    EXPECT_NE(std::find(records.begin(), records.end(), "<<<START DATA"), records.end());
+    EXPECT_EQ(std::find(records.begin(), records.end(), "<<<START PROCS"), records.end());
+}
+
 TEST_F(SnapshotRunTest, DeselectedObjectsAreInNoSection) {
     useSide(1, connectSide(sqliteDatabase("shop.db", kShop)));
     include(kEverything);
