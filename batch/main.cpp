@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -172,6 +173,18 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
     return true;
 }
 
+// True when both names lead to one file, whether or not it exists yet.
+bool namesOneFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code errorA, errorB;
+    if (fs::equivalent(a, b, errorA)) {
+        return true;
+    }
+    const fs::path pathA = fs::weakly_canonical(a, errorA);
+    const fs::path pathB = fs::weakly_canonical(b, errorB);
+    return !errorA && !errorB && pathA == pathB;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -265,6 +278,12 @@ int main(int argc, char** argv) {
     if (const std::string refusal = zentab::outputOverInputMessage(session, reportOutput);
         !refusal.empty()) {
         host.showMessage(refusal);
+        return kTrouble;
+    }
+    // Both would write the one file, each spoiling the other.
+    if (snapshotRun && !options.reportPath.empty() &&
+        namesOneFile(options.reportPath, options.snapshotOut)) {
+        std::fprintf(stderr, "zentab-batch: --report and --snapshot-out name the same file.\n");
         return kTrouble;
     }
     std::FILE* report = stdout;
