@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -67,6 +68,7 @@ struct Options {
     std::string db1, db2, snapshot1, snapshot2, owner1, owner2;
     std::vector<std::string> sets, adds, wheres;
     std::string reportPath;
+    std::string snapshotOut;
     bool colour = false;
     bool verbose = false;
 };
@@ -171,6 +173,18 @@ bool openSide(zentab::Session& session, int number, const std::string& connect,
     return true;
 }
 
+// True when both names lead to one file, whether or not it exists yet.
+bool namesOneFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code errorA, errorB;
+    if (fs::equivalent(a, b, errorA)) {
+        return true;
+    }
+    const fs::path pathA = fs::weakly_canonical(a, errorA);
+    const fs::path pathB = fs::weakly_canonical(b, errorB);
+    return !errorA && !errorB && pathA == pathB;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -180,10 +194,11 @@ int main(int argc, char** argv) {
     std::setlocale(LC_CTYPE, "");
     Options options;
     CLI::App app{"Compares two databases, each an ODBC data source or a snapshot file, and writes "
-                 "the report.\n\nExit status: 0 finished, every common object compared equal; 1 "
+                 "the report, or writes a snapshot of one database.\n\nExit status: 0 finished, "
+                 "every common object compared equal or the snapshot written; 1 "
                  "finished with differences; 2 trouble: not started, or finished with an error, a "
                  "\"no columns to select\" warning or a name cut in the report (the report is "
-                 "still written); 3 stopped; 4 the report could not be written.",
+                 "still written); 3 stopped; 4 the report (or the snapshot) could not be written.",
                  "zentab-batch"};
     app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
     app.add_option("CONFIG.zcf", options.config, "A configuration file to load first");
@@ -205,6 +220,12 @@ int main(int argc, char** argv) {
     app.add_option("--where", options.wheres,
                    "NAME=CONDITION: a data condition for a table or view")
         ->allow_extra_args(false);
+    auto* snapshotOut =
+        app.add_option("--snapshot-out", options.snapshotOut,
+                       "Write a snapshot of Database 1 to FILE instead of comparing (Database 2 is "
+                       "not needed); the include options are b_DoTabStruct, b_DoIndex, "
+                       "b_DoTabData, b_DoViewStruct, b_DoViewData and b_DoProcStruct");
+    snapshotOut->excludes(db2)->excludes(snap2);
     app.add_option("--report", options.reportPath,
                    "Write the report to FILE (default: standard output)");
     app.add_option("--timeout", options.timeout,
@@ -230,7 +251,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zentab-batch: Database 1 is missing: give --db1 or --snapshot1.\n");
         return kTrouble;
     }
-    if (options.db2.empty() && options.snapshot2.empty()) {
+    const bool snapshotRun = !options.snapshotOut.empty();
+    if (!snapshotRun && options.db2.empty() && options.snapshot2.empty()) {
         std::fprintf(stderr, "zentab-batch: Database 2 is missing: give --db2 or --snapshot2.\n");
         return kTrouble;
     }
@@ -240,10 +262,14 @@ int main(int argc, char** argv) {
     zentab::Session session(host, zentab::standardPhases());
     if (!applySettings(options, session.settings) ||
         !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
-        !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout)) {
+        (!snapshotRun &&
+         !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout))) {
         return kTrouble;
     }
-    session.settings.b_SnapshotOnly = false;
+    session.settings.b_SnapshotOnly = snapshotRun;
+    if (snapshotRun) {
+        session.settings.s_SnapshotFile = options.snapshotOut;
+    }
 
     std::vector<zentab::RunOutput> reportOutput;
     if (!options.reportPath.empty()) {
@@ -252,6 +278,12 @@ int main(int argc, char** argv) {
     if (const std::string refusal = zentab::outputOverInputMessage(session, reportOutput);
         !refusal.empty()) {
         host.showMessage(refusal);
+        return kTrouble;
+    }
+    // Both would write the one file, each spoiling the other.
+    if (snapshotRun && !options.reportPath.empty() &&
+        namesOneFile(options.reportPath, options.snapshotOut)) {
+        std::fprintf(stderr, "zentab-batch: --report and --snapshot-out name the same file.\n");
         return kTrouble;
     }
     std::FILE* report = stdout;
@@ -308,12 +340,22 @@ int main(int argc, char** argv) {
         return kReportLost;
     }
     if (session.writer.outputFailed || session.writer.autoSaveFailed) {
-        std::fprintf(stderr, "zentab-batch: the report could not be written to %s.\n",
-                     session.settings.s_AutoSaveFile.c_str());
+        std::fprintf(
+            stderr, "zentab-batch: the %s could not be written to %s.\n",
+            snapshotRun ? "snapshot" : "report",
+            (snapshotRun ? session.settings.s_SnapshotFile : session.settings.s_AutoSaveFile)
+                .c_str());
         return kReportLost;
     }
     switch (session.lastOutcome) {
     case zentab::RunOutcome::Finished:
+        if (snapshotRun && session.troubleFound) {
+            // A snapshot run reports nothing, so the reason would go unseen.
+            std::fprintf(stderr,
+                         "zentab-batch: the snapshot %s is incomplete: not everything it "
+                         "was to hold could be read from Database 1.\n",
+                         options.snapshotOut.c_str());
+        }
         if (session.troubleFound) {
             return kTrouble;
         }

@@ -33,4 +33,8 @@ void tableSummary(Session& session);
 void viewSummary(Session& session);
 void procedureSummary(Session& session);
 
+// The body of a snapshot run: Database 1's sections written to the snapshot file, under the
+// include options and the skip lists.
+void SnapshotRun(Session& session);
+
 } // namespace zentab

@@ -18,6 +18,7 @@ PhaseTable standardPhases() {
     phases.procList = compareProcedureList;
     phases.procParameters = compareProcedureParameters;
     phases.procSummary = procedureSummary;
+    phases.snapshotRun = SnapshotRun;
     return phases;
 }
 
