@@ -549,5 +549,35 @@ TEST_F(ConfigurationTest, AutomaticStartWithoutUsableSidesStartsNothing) {
     }
 }
 
+// psqlODBC completes the string with its driver and the password; the owner qualifier and its
+// kind travel in their own keys.
+class PostgresConfigurationTest : public PostgresSchemaTest {
+protected:
+    TempDir dir;
+};
+
+TEST_F(PostgresConfigurationTest, SavedSideReconnectsWithItsOwner) {
+    execute({"CREATE TABLE " + qualified("t") + " (id INTEGER)"});
+    OtherWindow saving;
+    saving.session.side1 =
+        DatabaseSource::ConnectStored(saving.host, connectString(), schema(), "0", " -#/$%&*");
+    ASSERT_FALSE(saving.session.side1->notUsable);
+    ASSERT_EQ(saving.session.side1->s_DatabaseUser, schema());
+    ASSERT_TRUE(saveConfiguration(saving.session, dir.file("pg.zcf")));
+    const std::string text = readFile(dir.file("pg.zcf"));
+    EXPECT_NE(text.find("s_DatabaseUser=" + schema() + "\r\nb_IsCatalog=0\r\n"), std::string::npos)
+        << text;
+
+    OtherWindow loading;
+    loadConfiguration(loading.session, dir.file("pg.zcf"), false);
+    ASSERT_TRUE(loading.session.side1);
+    EXPECT_FALSE(loading.session.side1->notUsable)
+        << testing::PrintToString(loading.host.messages());
+    EXPECT_EQ(loading.session.side1->s_DatabaseUser, schema());
+    EXPECT_FALSE(loading.session.side1->b_IsCatalog);
+    EXPECT_EQ(loading.session.side1->displayName, saving.session.side1->displayName);
+    EXPECT_EQ(loading.session.side1->ListTables(true, true), 1);
+}
+
 } // namespace
 } // namespace zentab::test
