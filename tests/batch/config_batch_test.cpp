@@ -82,6 +82,19 @@ TEST_F(ConfigBatchTest, SavedConfigurationRunsTheSameComparison) {
     EXPECT_EQ(noData.status, 0) << noData.err;
 }
 
+// A side named on the command line is the only one tried: the file's side is not connected, so a
+// server that is gone does not stand in the way.
+TEST_F(ConfigBatchTest, SideOnTheCommandLineIsNotFirstOpenedFromTheFile) {
+    writeFile(dir.file("gone.zcf"),
+              "[Zentab]\r\nVersion=5.0\r\n[Database 1]\r\ns_ConnectString=Driver=NoSuchDriver;\r\n"
+              "[Database 2]\r\ns_ConnectString=" +
+                  sqliteConnectString(dir.file("two.db")) + "\r\n");
+    Result r =
+        run(dir.file("gone.zcf") + " --db1 " + db("one.db") + " --report " + dir.file("r.txt"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err.find("Could not connect"), std::string::npos) << r.err;
+}
+
 TEST_F(ConfigBatchTest, ConfigurationThatCannotRunIsTrouble) {
     writeFile(dir.file("binary.zcf"), std::string("\x0aZentab 5.0", 11));
     writeFile(dir.file("one-side.zcf"),
