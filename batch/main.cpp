@@ -18,9 +18,11 @@
 
 #include "batch/batch_host.h"
 #include "compare/phases.h"
+#include "engine/configuration.h"
 #include "engine/file_guard.h"
 #include "engine/run_driver.h"
 #include "engine/session.h"
+#include "engine/stored_side.h"
 #include "settings/settings_keys.h"
 
 namespace {
@@ -69,6 +71,7 @@ struct Options {
     std::vector<std::string> sets, adds, wheres;
     std::string reportPath;
     std::string snapshotOut;
+    std::string saveConfig;
     bool colour = false;
     bool verbose = false;
 };
@@ -132,20 +135,22 @@ bool applySettings(const Options& options, zentab::CompareSettings& settings) {
     return true;
 }
 
-// Opens one side; false when it cannot be used (the reason is already on standard error).
+// Opens one side named on the command line and selects its owner; false when it cannot be used
+// (the reason is already on standard error). A side the command line does not name stays as the
+// configuration file left it, owner aside.
 bool openSide(zentab::Session& session, int number, const std::string& connect,
               const std::string& snapshot, const std::string& owner, int timeout) {
-    using zentab::DatabaseSource;
     auto& side = number == 1 ? session.side1 : session.side2;
-    const std::string& special = session.preferences.specialCharacters;
-    if (!snapshot.empty()) {
-        side = DatabaseSource::ConnectInteractive(session.host(), true, snapshot, nullptr, special);
-    } else {
-        side = DatabaseSource::ConnectStored(session.host(), connect, "", "0", special, timeout);
+    if (!connect.empty() || !snapshot.empty()) {
+        zentab::StoredSide stored;
+        stored.b_IsSnapshot = !snapshot.empty();
+        stored.s_ConnectString = stored.b_IsSnapshot ? snapshot : connect;
+        zentab::openStoredSide(session, number, stored, timeout);
+        (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
+            stored.b_IsSnapshot;
+    } else if (!side || owner.empty()) {
+        return true;
     }
-    (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
-    (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
-        !snapshot.empty();
     if (!side || side->notUsable) {
         std::fprintf(stderr, "zentab-batch: Database %d could not be opened.\n", number);
         return false;
@@ -185,6 +190,47 @@ bool namesOneFile(const std::string& a, const std::string& b) {
     return !errorA && !errorB && pathA == pathB;
 }
 
+// Loads the positional configuration file; false when it cannot be used (the reason is already
+// on standard error).
+bool loadConfigurationFile(zentab::Session& session, const Options& options) {
+    zentab::SidesToOpen sides;
+    sides.database1 = options.db1.empty() && options.snapshot1.empty();
+    sides.database2 = options.db2.empty() && options.snapshot2.empty();
+    sides.timeoutSeconds = options.timeout;
+    switch (zentab::loadConfiguration(session, options.config, false, sides)) {
+    case zentab::ConfigurationLoad::Loaded:
+        return true;
+    case zentab::ConfigurationLoad::Refused:
+        return false;
+    case zentab::ConfigurationLoad::Incomplete:
+        // Settings missing from the end of the file would change what the run reports.
+        std::fprintf(stderr, "zentab-batch: %s ends before its last setting; it may be damaged.\n",
+                     options.config.c_str());
+        return false;
+    }
+    return false;
+}
+
+// --save-config: writes the file and says whether it did. A side the file or the command line
+// names must have opened, or its connection would be left out of the file.
+bool saveConfigurationFile(zentab::Session& session, const std::string& path) {
+    for (int number = 1; number <= 2; ++number) {
+        const auto& side = number == 1 ? session.side1 : session.side2;
+        if (side && side->notUsable) {
+            std::fprintf(stderr, "zentab-batch: Database %d could not be opened.\n", number);
+            return false;
+        }
+    }
+    // The file read at the start is an input like the sides: a new file is written instead.
+    if (const std::string refusal =
+            zentab::fileOverInputMessage(session, {"The configuration file", path}, true);
+        !refusal.empty()) {
+        session.host().showMessage(refusal);
+        return false;
+    }
+    return zentab::saveConfiguration(session, path);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -201,7 +247,12 @@ int main(int argc, char** argv) {
                  "still written); 3 stopped; 4 the report (or the snapshot) could not be written.",
                  "zentab-batch"};
     app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
-    app.add_option("CONFIG.zcf", options.config, "A configuration file to load first");
+    app.add_option("CONFIG.zcf", options.config,
+                   "A configuration file to load first, in the text or the older binary form. "
+                   "Options given on the command line then replace what the file says (--db1 "
+                   "replaces its Database 1, --set a setting, --add appends to a list). The file "
+                   "decides the run: a snapshot of Database 1 when its b_SnapshotOnly is 1, "
+                   "otherwise a comparison");
     auto* db1 = app.add_option("--db1", options.db1, "Database 1: an ODBC connect string");
     auto* snap1 = app.add_option("--snapshot1", options.snapshot1, "Database 1: a snapshot file");
     auto* db2 = app.add_option("--db2", options.db2, "Database 2: an ODBC connect string");
@@ -232,6 +283,10 @@ int main(int argc, char** argv) {
                    "SECONDS the drivers wait for a login or a statement before giving up "
                    "(default: no limit)")
         ->check(CLI::Range(1, 86400));
+    app.add_option("--save-config", options.saveConfig,
+                   "Open the sides, write them and the settings to the configuration FILE "
+                   "(readable by its owner only: connect strings hold passwords) and exit without "
+                   "a run");
     app.add_flag("--color", options.colour, "Colour the report on a terminal");
     app.add_flag("--verbose", options.verbose, "Show the progress of each phase on standard error");
 
@@ -242,17 +297,16 @@ int main(int argc, char** argv) {
         return status == 0 ? 0 : kTrouble;
     }
 
-    if (!options.config.empty()) {
-        std::fprintf(stderr,
-                     "zentab-batch: configuration files are not supported by this version.\n");
-        return kTrouble;
-    }
-    if (options.db1.empty() && options.snapshot1.empty()) {
+    const bool fromConfiguration = !options.config.empty();
+    const bool saving = !options.saveConfig.empty();
+    // Without a configuration file the command line names both sides of a comparison.
+    if (!fromConfiguration && !saving && options.db1.empty() && options.snapshot1.empty()) {
         std::fprintf(stderr, "zentab-batch: Database 1 is missing: give --db1 or --snapshot1.\n");
         return kTrouble;
     }
-    const bool snapshotRun = !options.snapshotOut.empty();
-    if (!snapshotRun && options.db2.empty() && options.snapshot2.empty()) {
+    bool snapshotRun = !options.snapshotOut.empty();
+    if (!fromConfiguration && !saving && !snapshotRun && options.db2.empty() &&
+        options.snapshot2.empty()) {
         std::fprintf(stderr, "zentab-batch: Database 2 is missing: give --db2 or --snapshot2.\n");
         return kTrouble;
     }
@@ -260,15 +314,28 @@ int main(int argc, char** argv) {
     // The report stream is set once the run is sure to start; until then nothing is written.
     zentab::BatchHost host(options.verbose);
     zentab::Session session(host, zentab::standardPhases());
-    if (!applySettings(options, session.settings) ||
+    if ((fromConfiguration && !loadConfigurationFile(session, options)) ||
+        !applySettings(options, session.settings) ||
         !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
         (!snapshotRun &&
          !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout))) {
         return kTrouble;
     }
-    session.settings.b_SnapshotOnly = snapshotRun;
+    if (saving) {
+        return saveConfigurationFile(session, options.saveConfig) ? kNoDifferences : kTrouble;
+    }
     if (snapshotRun) {
+        session.settings.b_SnapshotOnly = true;
         session.settings.s_SnapshotFile = options.snapshotOut;
+    } else if (fromConfiguration) {
+        // The file decides the run, as when the desktop program starts from it.
+        if (const std::string refusal = zentab::automaticStartRefusal(session); !refusal.empty()) {
+            host.showMessage(refusal);
+            return kTrouble;
+        }
+        snapshotRun = session.settings.b_SnapshotOnly;
+    } else {
+        session.settings.b_SnapshotOnly = false;
     }
 
     std::vector<zentab::RunOutput> reportOutput;
@@ -282,8 +349,8 @@ int main(int argc, char** argv) {
     }
     // Both would write the one file, each spoiling the other.
     if (snapshotRun && !options.reportPath.empty() &&
-        namesOneFile(options.reportPath, options.snapshotOut)) {
-        std::fprintf(stderr, "zentab-batch: --report and --snapshot-out name the same file.\n");
+        namesOneFile(options.reportPath, session.settings.s_SnapshotFile)) {
+        std::fprintf(stderr, "zentab-batch: the report and the snapshot name the same file.\n");
         return kTrouble;
     }
     std::FILE* report = stdout;
@@ -354,7 +421,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "zentab-batch: the snapshot %s is incomplete: not everything it "
                          "was to hold could be read from Database 1.\n",
-                         options.snapshotOut.c_str());
+                         session.settings.s_SnapshotFile.c_str());
         }
         if (session.troubleFound) {
             return kTrouble;

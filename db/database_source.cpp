@@ -92,6 +92,31 @@ std::string withoutPassword(const std::string& text) {
     return kept;
 }
 
+// Whether a connect string can reach its side again: it names a driver, a file data source,
+// or a data source by a name that is not empty.
+bool namesDriverOrSource(std::string_view connectString) {
+    while (!connectString.empty()) {
+        const std::size_t end = connectString.find(';');
+        std::string_view pair = connectString.substr(0, end);
+        connectString =
+            end == std::string_view::npos ? std::string_view() : connectString.substr(end + 1);
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string_view::npos || equals + 1 == pair.size()) {
+            continue;
+        }
+        std::string key;
+        for (char c : pair.substr(0, equals)) {
+            if (c != ' ') {
+                key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        }
+        if (key == "DRIVER" || key == "DSN" || key == "FILEDSN") {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 DatabaseSource::DatabaseSource(Key, SideHost& host) : host_(&host) {}
@@ -151,6 +176,7 @@ bool DatabaseSource::driverConnect(const std::string& input) {
     }
     connection_.markConnected();
     s_ConnectString = bufferText(out);
+    reconnectString = namesDriverOrSource(s_ConnectString) ? s_ConnectString : input;
     requestReadOnly();
     return true;
 }

@@ -125,6 +125,11 @@ public:
     std::vector<std::string> catalogNames;
     std::string defaultOwner;
     std::string s_ConnectString;
+    // The string that reaches this side again, as a configuration file stores it: the driver's
+    // completed string, unless that names neither a driver nor a data source (the SQLite3
+    // driver completes "Driver=SQLite3;Database=f.db" to "DSN=;Database=f.db;..."), in which
+    // case the string the side was opened with.
+    std::string reconnectString;
     int maxOrderByColumns = kUnknownOrderByLimit;
     // What the side does to unquoted names: a mixed-case name on a side that folds to lower
     // case must be quoted to be found.

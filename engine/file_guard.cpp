@@ -34,6 +34,34 @@ void addSideInputs(const std::unique_ptr<DatabaseSource>& side, int number,
     }
 }
 
+std::vector<RunInput> runInputs(const Session& session, bool withConfiguration) {
+    std::vector<RunInput> inputs;
+    addSideInputs(session.side1, 1, inputs);
+    addSideInputs(session.side2, 2, inputs);
+    if (withConfiguration && !session.autoStartPath.empty()) {
+        inputs.push_back({"the configuration file", session.autoStartPath});
+    }
+    if (withConfiguration && !session.configurationPath.empty()) {
+        inputs.push_back({"the configuration file", session.configurationPath});
+    }
+    return inputs;
+}
+
+std::string overInputMessage(const RunOutput& output, const std::vector<RunInput>& inputs) {
+    struct stat info {};
+    // A file that does not exist yet cannot be one the run reads.
+    if (output.path.empty() || ::stat(output.path.c_str(), &info) != 0) {
+        return {};
+    }
+    for (const RunInput& input : inputs) {
+        if (sameFile(input.path, info)) {
+            return output.what + " " + output.path + " is " + input.what + " (" + input.path +
+                   ").\n\nZentab never writes over a file that it reads; choose another file.";
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::vector<RunOutput> runOutputs(const Session& session, const std::vector<RunOutput>& extra) {
@@ -50,29 +78,18 @@ std::vector<RunOutput> runOutputs(const Session& session, const std::vector<RunO
 }
 
 std::string outputOverInputMessage(const Session& session, const std::vector<RunOutput>& extra) {
-    std::vector<RunInput> inputs;
-    addSideInputs(session.side1, 1, inputs);
-    addSideInputs(session.side2, 2, inputs);
-    if (!session.autoStartPath.empty()) {
-        inputs.push_back({"the configuration file", session.autoStartPath});
-    }
-    if (!session.configurationPath.empty()) {
-        inputs.push_back({"the configuration file", session.configurationPath});
-    }
+    const std::vector<RunInput> inputs = runInputs(session, true);
     for (const RunOutput& output : runOutputs(session, extra)) {
-        struct stat info {};
-        // A file that does not exist yet cannot be one the run reads.
-        if (output.path.empty() || ::stat(output.path.c_str(), &info) != 0) {
-            continue;
-        }
-        for (const RunInput& input : inputs) {
-            if (sameFile(input.path, info)) {
-                return output.what + " " + output.path + " is " + input.what + " (" + input.path +
-                       ").\n\nZentab never writes over a file that it reads; choose another file.";
-            }
+        if (std::string refusal = overInputMessage(output, inputs); !refusal.empty()) {
+            return refusal;
         }
     }
     return {};
+}
+
+std::string fileOverInputMessage(const Session& session, const RunOutput& output,
+                                 bool withConfiguration) {
+    return overInputMessage(output, runInputs(session, withConfiguration));
 }
 
 } // namespace zentab

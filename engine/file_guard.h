@@ -25,4 +25,9 @@ std::vector<RunOutput> runOutputs(const Session& session, const std::vector<RunO
 std::string outputOverInputMessage(const Session& session,
                                    const std::vector<RunOutput>& extra = {});
 
+// The same for one file written outside a run (a configuration file being saved): checked
+// against what the sides read and, when `withConfiguration`, the configuration file in use.
+std::string fileOverInputMessage(const Session& session, const RunOutput& output,
+                                 bool withConfiguration);
+
 } // namespace zentab

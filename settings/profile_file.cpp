@@ -140,7 +140,7 @@ bool ProfileFile::load(const std::string& path, std::string& error) {
     return true;
 }
 
-bool ProfileFile::save(const std::string& path, std::string& error) const {
+bool ProfileFile::save(const std::string& path, std::string& error, Permissions permissions) const {
     static std::atomic<unsigned> counter{0};
     const std::string text = toText();
 
@@ -149,7 +149,9 @@ bool ProfileFile::save(const std::string& path, std::string& error) const {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporaryPath = path + ".tmp-" + std::to_string(::getpid()) + "-" +
                         std::to_string(counter.fetch_add(1));
-        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Owner only from the first byte: the text may hold connect strings with passwords,
+        // and a wider mode given later would leave a moment in which others could open it.
+        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             break;
         }
@@ -160,10 +162,15 @@ bool ProfileFile::save(const std::string& path, std::string& error) const {
     }
     TemporaryFile temporary(fd, temporaryPath);
 
-    // A replaced file keeps its permissions; a new one gets those of the umask.
+    // The umask may leave less than 0600; the mode asked for is the one the file gets.
+    mode_t mode = 0600;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        ::fchmod(fd, existing.st_mode & 07777);
+    if (permissions == Permissions::KeepExisting && ::stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    }
+    if (::fchmod(fd, mode) != 0) {
+        error = systemError("Could not set the permissions of", temporaryPath, errno);
+        return false;
     }
 
     const char* data = text.data();

@@ -21,9 +21,14 @@ public:
     // with `error` set and the contents emptied, when the file exists but cannot be read.
     bool load(const std::string& path, std::string& error);
 
+    // Who may read a saved file. KeepExisting gives a replaced file its old permissions and a
+    // new one 0600; OwnerOnly always gives 0600, for files that hold passwords.
+    enum class Permissions { KeepExisting, OwnerOnly };
+
     // Writes all of the text to a temporary file beside `path`, then renames it over `path`, so
     // a failed save leaves the previous file as it was. False with `error` set on failure.
-    bool save(const std::string& path, std::string& error) const;
+    bool save(const std::string& path, std::string& error,
+              Permissions permissions = Permissions::KeepExisting) const;
 
     // The whole file as it would be saved.
     std::string toText() const;

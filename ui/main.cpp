@@ -1,12 +1,16 @@
-// zentab: the desktop program. With two sources on the command line it compares them at once.
+// zentab: the desktop program. With two sources on the command line it compares them at once;
+// with a configuration file it loads it and runs what the file says.
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
 
 #include "db/database_source.h"
+#include "engine/configuration.h"
+#include "engine/stored_side.h"
 #include "settings/preferences.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
@@ -20,22 +24,22 @@ struct SideOptions {
     QCommandLineOption snapshot;
 };
 
-// Opens one side from the command line; nullptr when none was named or it cannot be used (the
+// Opens one side named on the command line; false when none was named or it cannot be used (the
 // side has told the user why).
-std::unique_ptr<zentab::DatabaseSource>
-openSide(zentab::MainWindow& window, const QCommandLineParser& parser, const SideOptions& options) {
+bool openSide(zentab::MainWindow& window, int number, const QCommandLineParser& parser,
+              const SideOptions& options) {
+    zentab::StoredSide stored;
+    stored.b_IsSnapshot = parser.isSet(options.snapshot);
+    if (!stored.b_IsSnapshot && !parser.isSet(options.connect)) {
+        return false;
+    }
+    stored.s_ConnectString = zentab::toReportText(
+        parser.value(stored.b_IsSnapshot ? options.snapshot : options.connect));
     zentab::Session& session = window.session();
-    const std::string special = session.preferences.specialCharacters;
-    if (parser.isSet(options.snapshot)) {
-        return zentab::DatabaseSource::ConnectInteractive(
-            window.host(), true, zentab::toReportText(parser.value(options.snapshot)), nullptr,
-            special);
-    }
-    if (parser.isSet(options.connect)) {
-        return zentab::DatabaseSource::ConnectStored(
-            window.host(), zentab::toReportText(parser.value(options.connect)), "", "0", special);
-    }
-    return nullptr;
+    const bool usable = zentab::openStoredSide(session, number, stored);
+    (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) =
+        stored.b_IsSnapshot;
+    return usable;
 }
 
 } // namespace
@@ -59,7 +63,15 @@ int main(int argc, char** argv) {
         parser.addOption(side.connect);
         parser.addOption(side.snapshot);
     }
+    parser.addPositionalArgument("CONFIG.zcf",
+                                 "Configuration file to load and run as it says (a comparison, "
+                                 "or a snapshot of Database 1).");
     parser.process(app);
+    const QStringList configuration = parser.positionalArguments();
+    if (configuration.size() > 1) {
+        std::fprintf(stderr, "zentab: name one configuration file\n");
+        return 2;
+    }
     bool anySide = false;
     for (const SideOptions& side : sides) {
         if (parser.isSet(side.connect) && parser.isSet(side.snapshot)) {
@@ -71,6 +83,11 @@ int main(int argc, char** argv) {
         anySide = anySide || parser.isSet(side.connect) || parser.isSet(side.snapshot);
     }
 
+    if (anySide && !configuration.isEmpty()) {
+        std::fprintf(stderr, "zentab: a configuration file names its own sources\n");
+        return 2;
+    }
+
     zentab::MainWindow window;
     zentab::Session& session = window.session();
     zentab::PreferenceStore(zentab::PreferenceStore::defaultPath())
@@ -78,14 +95,21 @@ int main(int argc, char** argv) {
     window.applyPreferences();
     window.show();
 
-    if (anySide) {
+    if (!configuration.isEmpty()) {
+        // Once the window is on screen, so that questions and messages have a parent.
+        const std::string path = zentab::toReportText(configuration.front());
+        QTimer::singleShot(0, &window, [&window, path] {
+            zentab::automaticStart(window.session(), window.driver(), path);
+            window.refreshSidePanes();
+            window.refreshCommands();
+        });
+    } else if (anySide) {
+        bool usable[2] = {false, false};
         for (int number = 1; number <= 2; ++number) {
-            auto side = openSide(window, parser, sides[number - 1]);
-            if (side && !side->notUsable) {
-                window.setSide(number, std::move(side));
-            }
+            usable[number - 1] = openSide(window, number, parser, sides[number - 1]);
         }
-        if (session.sideDefined1 && session.sideDefined2) {
+        window.refreshSidePanes();
+        if (usable[0] && usable[1]) {
             window.startRun();
         } else {
             session.host().showMessage(kNeedTwoSources);

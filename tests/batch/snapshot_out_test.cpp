@@ -88,7 +88,7 @@ TEST_F(SnapshotOut, NoInputIsWrittenOverAndAFileThatCannotBeMadeIsLost) {
          2, "excludes"},
         {"--db1 " + quoted(db) + " --snapshot-out " + dir.file("new.zsn") + " --report " +
              dir.file(".") + "/new.zsn",
-         2, "--report and --snapshot-out name the same file"},
+         2, "the report and the snapshot name the same file"},
         {"--db1 " + quoted(db) + " --snapshot-out " + dir.file("missing/new.zsn"), 4,
          "Could not open file " + dir.file("missing/new.zsn") + ": \n\n"},
     };

@@ -1,0 +1,52 @@
+#include "engine/stored_side.h"
+
+#include "engine/session.h"
+
+namespace zentab {
+
+bool openStoredSide(Session& session, int number, const StoredSide& stored, int timeoutSeconds) {
+    auto& side = number == 1 ? session.side1 : session.side2;
+    // The common lists point into the old side's object lists.
+    session.clearCommonLists();
+    for (bool& loaded : session.listsLoaded) {
+        loaded = false;
+    }
+    int* counts = number == 1 ? session.objectCount1 : session.objectCount2;
+    for (int kind = 0; kind < 3; ++kind) {
+        counts[kind] = 0;
+    }
+    side.reset();
+
+    const std::string& special = session.preferences.specialCharacters;
+    if (stored.b_IsSnapshot && stored.s_ConnectString.empty()) {
+        // An empty path would make the side ask for a file: nothing stored, nothing asked.
+        side = DatabaseSource::createUnconnected(session.host());
+    } else if (stored.b_IsSnapshot) {
+        side = DatabaseSource::ConnectInteractive(session.host(), true, stored.s_ConnectString,
+                                                  nullptr, special);
+    } else {
+        side = DatabaseSource::ConnectStored(session.host(), stored.s_ConnectString,
+                                             stored.s_DatabaseUser, stored.b_IsCatalog, special,
+                                             timeoutSeconds);
+    }
+    (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
+    return side && !side->notUsable;
+}
+
+StoredSide storedSideOf(const DatabaseSource* side) {
+    StoredSide stored;
+    if (side == nullptr || side->notUsable) {
+        return stored;
+    }
+    stored.b_IsSnapshot = side->b_IsSnapshot;
+    stored.b_IsCatalog = side->b_IsCatalog ? "1" : "0";
+    if (side->b_IsSnapshot) {
+        stored.s_ConnectString = side->s_SnapshotFile;
+    } else {
+        stored.s_ConnectString = side->reconnectString;
+        stored.s_DatabaseUser = side->s_DatabaseUser;
+    }
+    return stored;
+}
+
+} // namespace zentab
