@@ -167,6 +167,14 @@ bool QtHost::openControlPanel() {
     });
 }
 
+void QtHost::closeControlPanel() {
+    onWindowThread([this] {
+        if (panel_) {
+            panel_->close();
+        }
+    });
+}
+
 void QtHost::panelClearObjects() {
     onWindowThread([this] {
         if (panel_) {

@@ -180,5 +180,55 @@ TEST_F(PostgresDataRun, ALinguisticCollationIsFlagged) {
                   "\r\n> B                    2           ");
 }
 
+// A statement comparison runs each statement as written, in its side's own dialect: the
+// aggregates of equal values are equal by value, rows in another order are differences, and
+// the server's message of a failed statement is reported.
+TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
+    sqliteSide(1,
+               {"CREATE TABLE t (id integer, qty real)", "INSERT INTO t VALUES (1, 1.5), (2, 2)"});
+    postgresSide(2, {"CREATE TABLE $.t (id integer, qty numeric(8,3))",
+                     "INSERT INTO $.t VALUES (1, 1.5), (2, 2)"});
+    const std::string table2 = base_ + "2.t";
+    struct Case {
+        const char* what;
+        std::string statement1;
+        std::string statement2;
+        std::string body;
+    } cases[] = {
+        {"aggregates", "SELECT count(*), sum(qty) FROM t",
+         "SELECT count(*), sum(qty) FROM " + table2,
+         "\r\n\r\n\r\nNo data differences were found. "},
+        {"another order", "SELECT id, qty FROM t ORDER BY id DESC",
+         "SELECT id, qty FROM " + table2 + " ORDER BY id",
+         "\r\n\r\n\r\nDifferences found in statements \r\n\r\n\r\n< SELECT id, qty FROM t ORDER BY "
+         "id DESC\r\n\r\n> SELECT id, qty FROM " +
+             table2 + " ORDER BY id\r\n\r\n\r\n id _qty _\r\n\r\n> 1 1.500 \r\n< 1 1.5 "},
+        {"failed on PostgreSQL", "SELECT id FROM t", "SELECT id FROM " + base_ + "2.missing",
+         "\r\n\r\n\r\nThe following error was received while processing statement in database " +
+             session.side2->displayName + " :\r\n"},
+    };
+    session.settings.b_NoDiffData = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        session.settings.s_GlobalPassSql1 = c.statement1;
+        session.settings.s_GlobalPassSql2 = c.statement2;
+        ASSERT_TRUE(driver->startSqlCompareRun());
+        waitForEnd();
+        const std::string head = "< DATABASE 1:  " + session.side1->displayName +
+                                 "\r\n> DATABASE 2:  " + session.side2->displayName;
+        const std::string report = session.report.text();
+        ASSERT_EQ(report.rfind(head, 0), 0u) << report;
+        const std::string body =
+            report.substr(head.size(), report.rfind(test::kEndLine) - head.size());
+        if (c.statement2.find("missing") != std::string::npos) {
+            EXPECT_EQ(body.rfind(c.body, 0), 0u) << body;
+            EXPECT_NE(body.find("missing\" does not exist"), std::string::npos) << body;
+            EXPECT_TRUE(session.troubleFound);
+        } else {
+            EXPECT_EQ(squeezed(body), squeezed(c.body));
+        }
+    }
+}
+
 } // namespace
 } // namespace zentab
