@@ -16,6 +16,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_host.h"
+#include "compare/data/statement_compare.h"
 #include "compare/phases.h"
 #include "engine/file_guard.h"
 #include "engine/run_driver.h"
@@ -67,6 +68,8 @@ struct Options {
     std::string db1, db2, snapshot1, snapshot2, owner1, owner2;
     std::vector<std::string> sets, adds, wheres;
     std::string reportPath;
+    std::string sql1, sql2;
+    bool sql = false;
     bool colour = false;
     bool verbose = false;
 };
@@ -130,6 +133,26 @@ bool applySettings(const Options& options, zentab::CompareSettings& settings) {
     return true;
 }
 
+// A statement comparison takes its statements from --sql1 and --sql2, or, with --sql, from the
+// settings; false (with the message the dialog would show) when one of them is empty.
+bool applyStatements(const Options& options, bool given1, bool given2,
+                     zentab::CompareSettings& settings) {
+    if (given1) {
+        settings.s_GlobalPassSql1 = options.sql1;
+        settings.s_GlobalPassSql2 = given2 ? options.sql2 : options.sql1;
+    }
+    if (!given1 && !options.sql) {
+        return true;
+    }
+    const zentab::StatementRefusal refusal =
+        zentab::checkStatements(settings.s_GlobalPassSql1, settings.s_GlobalPassSql2);
+    if (refusal.box != 0) {
+        std::fprintf(stderr, "zentab-batch: %s\n", refusal.message.c_str());
+        return false;
+    }
+    return true;
+}
+
 // Opens one side; false when it cannot be used (the reason is already on standard error).
 bool openSide(zentab::Session& session, int number, const std::string& connect,
               const std::string& snapshot, const std::string& owner, int timeout) {
@@ -182,8 +205,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Compares two databases, each an ODBC data source or a snapshot file, and writes "
                  "the report.\n\nExit status: 0 finished, every common object compared equal; 1 "
                  "finished with differences; 2 trouble: not started, or finished with an error, a "
-                 "\"no columns to select\" warning or a name cut in the report (the report is "
-                 "still written); 3 stopped; 4 the report could not be written.",
+                 "\"no columns to select\" warning, a name cut or a statement that could not be "
+                 "executed in the report (the report is still written); 3 stopped; 4 the report "
+                 "could not be written.",
                  "zentab-batch"};
     app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
     app.add_option("CONFIG.zcf", options.config, "A configuration file to load first");
@@ -205,6 +229,18 @@ int main(int argc, char** argv) {
     app.add_option("--where", options.wheres,
                    "NAME=CONDITION: a data condition for a table or view")
         ->allow_extra_args(false);
+    auto* sql1 = app.add_option("--sql1", options.sql1,
+                                "STATEMENT: compare its result on Database 1 with that of --sql2 "
+                                "on Database 2, row by row, instead of comparing the databases "
+                                "(the statements run as given: order both alike)");
+    auto* sql2 = app.add_option("--sql2", options.sql2,
+                                "STATEMENT: executed on Database 2 (default: the same statement "
+                                "as --sql1)");
+    sql2->needs(sql1);
+    app.add_flag("--sql", options.sql,
+                 "Compare the statements stored as s_GlobalPassSql1 and s_GlobalPassSql2 (from "
+                 "--set or a configuration file) instead of comparing the databases")
+        ->excludes(sql1);
     app.add_option("--report", options.reportPath,
                    "Write the report to FILE (default: standard output)");
     app.add_option("--timeout", options.timeout,
@@ -238,7 +274,9 @@ int main(int argc, char** argv) {
     // The report stream is set once the run is sure to start; until then nothing is written.
     zentab::BatchHost host(options.verbose);
     zentab::Session session(host, zentab::standardPhases());
+    const bool statements = options.sql || sql1->count() > 0;
     if (!applySettings(options, session.settings) ||
+        !applyStatements(options, sql1->count() > 0, sql2->count() > 0, session.settings) ||
         !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
         !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout)) {
         return kTrouble;
@@ -267,7 +305,7 @@ int main(int argc, char** argv) {
 
     zentab::RunDriver driver(session);
     runStarted = true;
-    if (signalCount > 0 || !driver.startRun()) {
+    if (signalCount > 0 || !(statements ? driver.startSqlCompareRun() : driver.startRun())) {
         host.finishReport();
         if (report != stdout) {
             std::fclose(report);
