@@ -169,8 +169,9 @@ bool QtHost::openControlPanel() {
 
 void QtHost::closeControlPanel() {
     onWindowThread([this] {
+        // Hidden rather than closed: closing is refused while a run is in progress.
         if (panel_) {
-            panel_->close();
+            panel_->hide();
         }
     });
 }
