@@ -17,6 +17,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_host.h"
+#include "compare/data/statement_compare.h"
 #include "compare/phases.h"
 #include "engine/configuration.h"
 #include "engine/file_guard.h"
@@ -72,6 +73,8 @@ struct Options {
     std::string reportPath;
     std::string snapshotOut;
     std::string saveConfig;
+    std::string sql1, sql2;
+    bool sql = false;
     bool colour = false;
     bool verbose = false;
 };
@@ -131,6 +134,26 @@ bool applySettings(const Options& options, zentab::CompareSettings& settings) {
         } else {
             settings.whereStatements[key] = value;
         }
+    }
+    return true;
+}
+
+// A statement comparison takes its statements from --sql1 and --sql2, or, with --sql, from the
+// settings; false (with the message the dialog would show) when one of them is empty.
+bool applyStatements(const Options& options, bool given1, bool given2,
+                     zentab::CompareSettings& settings) {
+    if (given1) {
+        settings.s_GlobalPassSql1 = options.sql1;
+        settings.s_GlobalPassSql2 = given2 ? options.sql2 : options.sql1;
+    }
+    if (!given1 && !options.sql) {
+        return true;
+    }
+    const zentab::StatementRefusal refusal =
+        zentab::checkStatements(settings.s_GlobalPassSql1, settings.s_GlobalPassSql2);
+    if (refusal.box != 0) {
+        std::fprintf(stderr, "zentab-batch: %s\n", refusal.message.c_str());
+        return false;
     }
     return true;
 }
@@ -243,8 +266,9 @@ int main(int argc, char** argv) {
                  "the report, or writes a snapshot of one database.\n\nExit status: 0 finished, "
                  "every common object compared equal or the snapshot written; 1 "
                  "finished with differences; 2 trouble: not started, or finished with an error, a "
-                 "\"no columns to select\" warning or a name cut in the report (the report is "
-                 "still written); 3 stopped; 4 the report (or the snapshot) could not be written.",
+                 "\"no columns to select\" warning, a name cut or a statement that could not be "
+                 "executed in the report (the report is still written); 3 stopped; 4 the report "
+                 "(or the snapshot) could not be written.",
                  "zentab-batch"};
     app.set_version_flag("--version", std::string("zentab-batch ") + ZENTAB_VERSION);
     app.add_option("CONFIG.zcf", options.config,
@@ -277,6 +301,19 @@ int main(int argc, char** argv) {
                        "not needed); the include options are b_DoTabStruct, b_DoIndex, "
                        "b_DoTabData, b_DoViewStruct, b_DoViewData and b_DoProcStruct");
     snapshotOut->excludes(db2)->excludes(snap2);
+    auto* sql1 = app.add_option("--sql1", options.sql1,
+                                "STATEMENT: compare its result on Database 1 with that of --sql2 "
+                                "on Database 2, row by row, instead of comparing the databases "
+                                "(the statements run as given: order both alike)");
+    auto* sql2 = app.add_option("--sql2", options.sql2,
+                                "STATEMENT: executed on Database 2 (default: the same statement "
+                                "as --sql1)");
+    sql2->needs(sql1);
+    app.add_flag("--sql", options.sql,
+                 "Compare the statements stored as s_GlobalPassSql1 and s_GlobalPassSql2 (from "
+                 "--set or a configuration file) instead of comparing the databases")
+        ->excludes(sql1);
+    snapshotOut->excludes(sql1)->excludes("--sql");
     app.add_option("--report", options.reportPath,
                    "Write the report to FILE (default: standard output)");
     app.add_option("--timeout", options.timeout,
@@ -314,8 +351,10 @@ int main(int argc, char** argv) {
     // The report stream is set once the run is sure to start; until then nothing is written.
     zentab::BatchHost host(options.verbose);
     zentab::Session session(host, zentab::standardPhases());
+    const bool statements = options.sql || sql1->count() > 0;
     if ((fromConfiguration && !loadConfigurationFile(session, options)) ||
         !applySettings(options, session.settings) ||
+        !applyStatements(options, sql1->count() > 0, sql2->count() > 0, session.settings) ||
         !openSide(session, 1, options.db1, options.snapshot1, options.owner1, options.timeout) ||
         (!snapshotRun &&
          !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout))) {
@@ -327,7 +366,7 @@ int main(int argc, char** argv) {
     if (snapshotRun) {
         session.settings.b_SnapshotOnly = true;
         session.settings.s_SnapshotFile = options.snapshotOut;
-    } else if (fromConfiguration) {
+    } else if (fromConfiguration && !statements) {
         // The file decides the run, as when the desktop program starts from it.
         if (const std::string refusal = zentab::automaticStartRefusal(session); !refusal.empty()) {
             host.showMessage(refusal);
@@ -366,7 +405,7 @@ int main(int argc, char** argv) {
 
     zentab::RunDriver driver(session);
     runStarted = true;
-    if (signalCount > 0 || !driver.startRun()) {
+    if (signalCount > 0 || !(statements ? driver.startSqlCompareRun() : driver.startRun())) {
         host.finishReport();
         if (report != stdout) {
             std::fclose(report);

@@ -1,5 +1,6 @@
 #include "compare/phases.h"
 
+#include "compare/data/statement_compare.h"
 #include "engine/session.h"
 
 namespace zentab {
@@ -19,6 +20,10 @@ PhaseTable standardPhases() {
     phases.procParameters = compareProcedureParameters;
     phases.procSummary = procedureSummary;
     phases.snapshotRun = SnapshotRun;
+    phases.statementCompare = [](Session& session) {
+        compareStatements(session, session.settings.s_GlobalPassSql1,
+                          session.settings.s_GlobalPassSql2);
+    };
     return phases;
 }
 

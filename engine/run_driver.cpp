@@ -58,18 +58,8 @@ void RunDriver::start(const ParametersDialog& dialog) {
         host.showMessage(kAlreadyRunning);
         return;
     }
-    if (!s.writer.reportSaved) {
-        s.writer.saveCancelled = false;
-        Answer answer = host.askYesNoCancel(kSaveQuestion);
-        if (answer == Answer::Cancel) {
-            return;
-        }
-        if (answer == Answer::Yes) {
-            s.writer.saveReport();
-        }
-        if (s.writer.saveCancelled) {
-            return;
-        }
+    if (!offerToSaveReport()) {
+        return;
     }
     s.settings.b_SnapshotOnly = false;
     s.clearCommonLists();
@@ -83,6 +73,65 @@ void RunDriver::start(const ParametersDialog& dialog) {
     startRun();
 }
 
+// False when the user cancelled the question or the file dialog of Save Report.
+bool RunDriver::offerToSaveReport() {
+    ReportWriter& writer = session_.writer;
+    if (writer.reportSaved) {
+        return true;
+    }
+    writer.saveCancelled = false;
+    const Answer answer = session_.host().askYesNoCancel(kSaveQuestion);
+    if (answer == Answer::Cancel) {
+        return false;
+    }
+    if (answer == Answer::Yes) {
+        writer.saveReport();
+    }
+    return !writer.saveCancelled;
+}
+
+void RunDriver::startSqlCompare(const StatementsDialog& dialog) {
+    Session& s = session_;
+    if (s.control.running || workerActive_) {
+        s.host().showMessage(kAlreadyRunning);
+        return;
+    }
+    if (!offerToSaveReport()) {
+        return;
+    }
+    s.settings.b_SnapshotOnly = false;
+    std::string statement1 = s.settings.s_GlobalPassSql1;
+    std::string statement2 = s.settings.s_GlobalPassSql2;
+    if (!dialog(statement1, statement2)) {
+        return;
+    }
+    s.settings.s_GlobalPassSql1 = std::move(statement1);
+    s.settings.s_GlobalPassSql2 = std::move(statement2);
+    s.writer.reportSaved = false;
+    startSqlCompareRun();
+}
+
+bool RunDriver::canRerunLastSqlCompare() const {
+    return !session_.control.running && !workerActive_ && sqlCompareHasRun_;
+}
+
+void RunDriver::rerunLastSqlCompare() {
+    if (canRerunLastSqlCompare() && haveTwoSources()) {
+        startSqlCompareRun();
+    }
+}
+
+// Shows the message when a side is not chosen or cannot be used.
+bool RunDriver::haveTwoSources() {
+    Session& s = session_;
+    if (!s.sideDefined1 || !s.sideDefined2 || !s.side1 || !s.side2 || s.side1->notUsable ||
+        s.side2->notUsable) {
+        s.host().showMessage(kNeedTwoSources);
+        return false;
+    }
+    return true;
+}
+
 bool RunDriver::canRerunLast() const {
     return !session_.control.running && !workerActive_ && session_.hasRun;
 }
@@ -92,9 +141,7 @@ void RunDriver::rerunLast() {
     if (!canRerunLast()) {
         return;
     }
-    if (!s.sideDefined1 || !s.sideDefined2 || (s.side1 && s.side1->notUsable) ||
-        (s.side2 && s.side2->notUsable)) {
-        s.host().showMessage(kNeedTwoSources);
+    if (!haveTwoSources()) {
         return;
     }
     s.clearCommonLists();
@@ -103,10 +150,23 @@ void RunDriver::rerunLast() {
 }
 
 bool RunDriver::startRun() {
+    return startWorker(false);
+}
+
+bool RunDriver::startSqlCompareRun() {
+    return startWorker(true);
+}
+
+bool RunDriver::startWorker(bool statements) {
     Session& s = session_;
     if (workerActive_) {
         s.host().showMessage(kAlreadyRunning);
         return false;
+    }
+    if (statements) {
+        // Never a snapshot run, also when it reruns after one: the report writer would drop
+        // all it writes.
+        s.settings.b_SnapshotOnly = false;
     }
     // Checked before any file is opened for writing: the run would destroy what it reads.
     if (const std::string refusal = outputOverInputMessage(s); !refusal.empty()) {
@@ -117,9 +177,15 @@ bool RunDriver::startRun() {
     s.hasRun = true;
     s.control.running = true;
     s.control.paused = false;
-    s.host().openControlPanel();
-    s.setMainCaption("Retrieving Database Information - Zentab");
+    if (statements) {
+        sqlCompareHasRun_ = true;
+        s.host().closeControlPanel();
+    } else {
+        s.host().openControlPanel();
+        s.setMainCaption("Retrieving Database Information - Zentab");
+    }
     s.wireSides();
+    statementRun_ = statements;
     workerActive_ = true;
     thread_ = std::thread(&RunDriver::worker, this);
     return true;
@@ -128,7 +194,9 @@ bool RunDriver::startRun() {
 void RunDriver::worker() {
     Session& s = session_;
     try {
-        if (s.settings.b_SnapshotOnly && s.phases.snapshotRun) {
+        if (statementRun_) {
+            statementRun();
+        } else if (s.settings.b_SnapshotOnly && s.phases.snapshotRun) {
             s.phases.snapshotRun(s);
         } else {
             comparisonRun();
@@ -159,7 +227,9 @@ bool RunDriver::openSides() {
     return usable(s.side1) && usable(s.side2);
 }
 
-void RunDriver::comparisonRun() {
+// The start of every run that compares: the run state reset, the report emptied, the line
+// naming the output file and the header naming both sides. Returns the start time.
+std::time_t RunDriver::beginRun() {
     Session& s = session_;
     CompareSettings& settings = s.settings;
     ReportWriter& writer = s.writer;
@@ -190,6 +260,22 @@ void RunDriver::comparisonRun() {
     writer.append(name(s.side1), ReportColour::Database1, false, true);
     writer.append("\r\n> DATABASE 2:  ", ReportColour::Text, false, true);
     writer.append(name(s.side2), ReportColour::Database2, false, true);
+    return startTime;
+}
+
+void RunDriver::statementRun() {
+    const std::time_t startTime = beginRun();
+    if (session_.phases.statementCompare) {
+        session_.phases.statementCompare(session_);
+    }
+    endOfRun(startTime);
+}
+
+void RunDriver::comparisonRun() {
+    Session& s = session_;
+    CompareSettings& settings = s.settings;
+    ReportWriter& writer = s.writer;
+    const std::time_t startTime = beginRun();
 
     if (!openSides()) {
         s.control.running = false;

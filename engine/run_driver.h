@@ -46,6 +46,17 @@ public:
     // Creates the control panel and the worker. False when a worker still exists.
     bool startRun();
 
+    // The SQL Compare dialog: edits copies of the two statements, false when cancelled.
+    using StatementsDialog = std::function<bool(std::string& statement1, std::string& statement2)>;
+    // "Start SQL Compare".
+    void startSqlCompare(const StatementsDialog& dialog);
+    // "Rerun Last SQL Compare".
+    void rerunLastSqlCompare();
+    bool canRerunLastSqlCompare() const;
+    // Starts the worker on a comparison of s_GlobalPassSql1 with s_GlobalPassSql2, closing the
+    // control panel of an earlier run. False when a worker still exists.
+    bool startSqlCompareRun();
+
     // Run control commands.
     void pause();
     void resume();
@@ -65,8 +76,13 @@ public:
     void setClock(Clock clock) { clock_ = std::move(clock); }
 
 private:
+    bool offerToSaveReport();
+    bool haveTwoSources();
+    bool startWorker(bool statements);
     void worker();
+    std::time_t beginRun();
     void comparisonRun();
+    void statementRun();
     void endOfRun(std::time_t startTime);
     void warnAboutSnapshots(bool (&warned)[2]);
     bool openSides();
@@ -74,6 +90,8 @@ private:
     Session& session_;
     std::thread thread_;
     std::atomic<bool> workerActive_{false};
+    bool statementRun_ = false; // the worker's body is a statement comparison
+    bool sqlCompareHasRun_ = false;
     std::string savedCaption_;
     Clock clock_;
 };

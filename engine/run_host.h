@@ -24,6 +24,9 @@ public:
     // Replaces any control panel by a new one showing the initial caption and an empty object
     // list; false when it could not be shown.
     virtual bool openControlPanel() = 0;
+    // Closes the control panel of an earlier run, if one is shown (a statement comparison has
+    // none of its own).
+    virtual void closeControlPanel() {}
 
     // Control panel object list.
     virtual void panelClearObjects() = 0;

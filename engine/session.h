@@ -43,6 +43,9 @@ struct PhaseTable {
     Phase procSummary;
     // The body of a snapshot run, used instead of the phases when b_SnapshotOnly is set.
     Phase snapshotRun;
+    // The body of a statement comparison (SQL Compare): s_GlobalPassSql1 on Database 1 against
+    // s_GlobalPassSql2 on Database 2.
+    Phase statementCompare;
 };
 
 enum class RunOutcome { None, Finished, Stopped, SideNotUsable };

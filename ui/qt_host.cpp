@@ -167,6 +167,15 @@ bool QtHost::openControlPanel() {
     });
 }
 
+void QtHost::closeControlPanel() {
+    onWindowThread([this] {
+        // Hidden rather than closed: closing is refused while a run is in progress.
+        if (panel_) {
+            panel_->hide();
+        }
+    });
+}
+
 void QtHost::panelClearObjects() {
     onWindowThread([this] {
         if (panel_) {

@@ -74,6 +74,7 @@ public:
     void setMainCaption(const std::string& caption) override;
     void setPanelCaption(const std::string& caption) override;
     bool openControlPanel() override;
+    void closeControlPanel() override;
     void panelClearObjects() override;
     void panelAddObject(const std::string& text) override;
     int panelFindObject(int from, const std::string& text) override;

@@ -5,16 +5,13 @@
 #include <exception>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "base/text.h"
 #include "compare/data/data_statement.h"
 #include "compare/data/difference_output.h"
-#include "compare/data/row_comparator.h"
+#include "compare/data/row_merge.h"
 #include "compare/phases.h"
 #include "db/database_source.h"
-#include "db/row_text.h"
 #include "db/snapshot_file.h"
 #include "engine/session.h"
 
@@ -79,7 +76,7 @@ constexpr int kRowsPerProgressUpdate = 32;
 // The rows of one object from one side: an executed statement or the object's block in the
 // side's snapshot. Finishing drains an unread snapshot block, so that the reader stands before
 // the next object's name whatever ended this object. Worker thread.
-class RowStream {
+class RowStream : public RowSource {
 public:
     explicit RowStream(DatabaseSource* side) : side_(side) {}
     RowStream(const RowStream&) = delete;
@@ -105,9 +102,8 @@ public:
         }
     }
 
-    // End, with an empty row, once the rows are exhausted; Error when the side failed to
-    // deliver one (the driver's message is then the side's lastError).
-    FetchResult next(std::string& row) {
+    // On Error the driver's message is the side's lastError.
+    FetchResult next(std::string& row) override {
         if (!fromSnapshot()) {
             return side_->FetchRowText(statement_, row);
         }
@@ -142,23 +138,17 @@ void seekSection(DatabaseSource& side, std::string_view section, std::string& re
 }
 
 // One pass of a data phase over its common list. Worker thread.
-class DataPhase {
+class DataPhase : private MergeEvents {
 public:
     DataPhase(Session& session, const KindTexts& texts)
         : s_(session), texts_(texts), settings_(session.settings),
           snapshotRun_(session.settings.b_SnapshotOnly), side1_(*session.side1),
           side2_(snapshotRun_ ? nullptr : session.side2.get()),
-          comparator_(RowCompareOptions::from(settings_, side1_.maxOrderByColumns,
-                                              side2_ != nullptr ? side2_->maxOrderByColumns
-                                                                : kUnknownOrderByLimit),
-                      &session.writer),
-          output_(session.writer, settings_.b_DataAsCSV),
-          convertToCsv_(texts.convertToCsv && settings_.b_DataAsCSV && !snapshotRun_),
-          // A snapshot stores long values cut, without their digests: an on-line side is then
-          // compared in the same form.
-          stripDigests_(snapshotRun_ || side1_.b_IsSnapshot ||
-                        (side2_ != nullptr && side2_->b_IsSnapshot)),
-          foldCase_(comparator_.options().ignoreCase) {}
+          merge_(session,
+                 RowCompareOptions::from(settings_, side1_.maxOrderByColumns,
+                                         side2_ != nullptr ? side2_->maxOrderByColumns
+                                                           : kUnknownOrderByLimit),
+                 mergeOptions(session, texts)) {}
 
     void run(std::vector<ObjectEntry*>& objects) {
         RunHost& host = s_.host();
@@ -199,6 +189,21 @@ public:
     }
 
 private:
+    static MergeOptions mergeOptions(const Session& session, const KindTexts& texts) {
+        const CompareSettings& settings = session.settings;
+        const bool snapshotRun = settings.b_SnapshotOnly;
+        MergeOptions options;
+        options.asCsv = settings.b_DataAsCSV;
+        options.convertToCsv = texts.convertToCsv && settings.b_DataAsCSV && !snapshotRun;
+        // A snapshot stores long values cut, without their digests: an on-line side is then
+        // compared in the same form.
+        options.stripDigests =
+            snapshotRun || session.side1->b_IsSnapshot || session.side2->b_IsSnapshot;
+        options.checkOrder = !snapshotRun && !session.writer.summaryOnly;
+        options.skippedLine = texts.skipped;
+        return options;
+    }
+
     void advanceProgress(bool publish) {
         progress_ = progress_ >= kProgressCycle ? 0 : progress_ + 1;
         if (publish || progress_ % kRowsPerProgressUpdate == 0) {
@@ -285,164 +290,52 @@ private:
             return;
         }
 
-        const WalkEnd end = walkRows(object, stream1, side2_ != nullptr ? &stream2 : nullptr);
+        object_ = &object;
+        const MergeEnd end = merge_.walk(stream1, side2_ != nullptr ? &stream2 : nullptr, *this);
         if (snapshotRun_) {
             endSnapshotBlock();
             return;
         }
-        if (end == WalkEnd::Failed) {
-            reportExecutionError(object, failedSide1_ ? side1_ : *side2_, failedSide1_,
-                                 (failedSide1_ ? side1_ : *side2_).lastError);
+        if (end == MergeEnd::Failed) {
+            const bool database1 = merge_.failedSide1();
+            const DatabaseSource& failed = database1 ? side1_ : *side2_;
+            reportExecutionError(object, failed, database1, failed.lastError);
             return;
         }
-        if (!differenceFound_ && end == WalkEnd::Done && settings_.b_NoDiffData) {
+        if (!merge_.differenceFound() && end == MergeEnd::Done && settings_.b_NoDiffData) {
             w.append(texts_.noDifferences, ReportColour::Error, false, true);
             w.append(object.nameInDb1, ReportColour::Common, false, true);
         }
     }
 
-    // One side's current row and the row before it, each with its case-folded copy when the
-    // comparison ignores case, so that every row is folded once however often it is compared.
-    struct SideRows {
-        std::string row;
-        std::string folded;
-        std::string previous;
-        std::string previousFolded;
-        bool hasPrevious = false;
-        bool warned = false; // the ordering warning was given for this object
+    // What the merge leaves to the phase, for the object being walked.
+    void step() override { advanceProgress(false); }
 
-        void restart() {
-            row.clear();
-            folded.clear();
-            hasPrevious = warned = false;
-        }
-    };
-
-    std::string_view key(const std::string& row, const std::string& folded) const {
-        return foldCase_ ? std::string_view(folded) : std::string_view(row);
+    bool differs() override {
+        s_.differencesFound = true;
+        object_->dataDiffers = true;
+        // The executive summary only needs to know that the object differs.
+        return !settings_.b_SummaryReportOnly;
     }
 
-    // Fetches the next row of one side; warns once per object when the side's order is not the
-    // comparator's.
-    FetchResult fetch(RowStream& stream, SideRows& rows, const ObjectEntry& object,
-                      bool database1) {
-        std::swap(rows.previous, rows.row);
-        std::swap(rows.previousFolded, rows.folded);
-        FetchResult result;
-        if (convertToCsv_) {
-            result = stream.next(fetched_);
-            if (stripDigests_) {
-                stripLongValueDigests(fetched_);
-            }
-            toCsv(fetched_, rows.row);
-        } else {
-            result = stream.next(rows.row);
-            if (stripDigests_) {
-                stripLongValueDigests(rows.row);
-            }
-        }
-        if (result != FetchResult::Row) {
-            return result;
-        }
-        if (foldCase_) {
-            upperCaseInto(rows.row, rows.folded);
-        }
-        if (checkOrder_ && rows.hasPrevious && !rows.warned &&
-            comparator_.compareFolded(key(rows.previous, rows.previousFolded),
-                                      key(rows.row, rows.folded), false) > 0) {
-            rows.warned = true;
-            const DatabaseSource& side = database1 ? side1_ : *side2_;
-            s_.writer.append(texts_.outOfOrder + nameOnSide(object, database1) + " in database " +
-                                 side.displayName +
-                                 " do not come in the order this comparison expects (the "
-                                 "database may sort text with another collation). Differences "
-                                 "reported for it may not be real.\r\n\r\n",
-                             ReportColour::Error, false, true);
-        }
-        rows.hasPrevious = true;
-        return FetchResult::Row;
+    void writeHeader(DifferenceOutput& output) override {
+        output.writeHeader(texts_.kind, object_->nameInDb1, headerColumns(object_->columns));
     }
 
-    enum class WalkEnd { Done, Skipped, Failed };
-
-    // The merge. Failed when a side could not deliver its next row (failedSide1_ tells which):
-    // the rows not read are unknown, so nothing more is compared.
-    WalkEnd walkRows(ObjectEntry& object, RowStream& stream1, RowStream* stream2) {
-        differenceFound_ = false;
-        checkOrder_ = !snapshotRun_ && !s_.writer.summaryOnly;
-        bool need1 = true;
-        bool more1 = true;
-        bool need2 = stream2 != nullptr;
-        bool more2 = stream2 != nullptr;
-        rows1_.restart();
-        rows2_.restart();
-
-        while (true) {
-            advanceProgress(false);
-            s_.pauseStopCheck();
-            if (s_.control.skipRequested && s_.control.takeSkip()) {
-                s_.writer.append(texts_.skipped, ReportColour::Error, false, false);
-                return WalkEnd::Skipped;
-            }
-            if (need1 && more1) {
-                const FetchResult result = fetch(stream1, rows1_, object, true);
-                if (result == FetchResult::Error) {
-                    failedSide1_ = true;
-                    return WalkEnd::Failed;
-                }
-                more1 = result == FetchResult::Row;
-            }
-            if (need2 && more2) {
-                const FetchResult result = fetch(*stream2, rows2_, object, false);
-                if (result == FetchResult::Error) {
-                    failedSide1_ = false;
-                    return WalkEnd::Failed;
-                }
-                more2 = result == FetchResult::Row;
-            }
-
-            if (snapshotRun_) {
-                if (!more1) {
-                    return WalkEnd::Done;
-                }
-                if (snapshotOut_ != nullptr) {
-                    snapshotOut_->PutRecord(rows1_.row);
-                }
-                continue;
-            }
-            if (!more1 && !more2) {
-                return WalkEnd::Done;
-            }
-
-            int order;
-            if (!more1) {
-                order = 1;
-            } else if (!more2) {
-                order = -1;
-            } else {
-                order = comparator_.compareFolded(key(rows1_.row, rows1_.folded),
-                                                  key(rows2_.row, rows2_.folded), true);
-            }
-            if (order == 0) {
-                need1 = need2 = true;
-                continue;
-            }
-
-            s_.differencesFound = true;
-            object.dataDiffers = true;
-            if (settings_.b_SummaryReportOnly) {
-                // The summary only needs to know that the object differs.
-                differenceFound_ = true;
-                return WalkEnd::Done;
-            }
-            if (!differenceFound_) {
-                output_.writeHeader(texts_.kind, object.nameInDb1, headerColumns(object.columns));
-                differenceFound_ = true;
-            }
-            need1 = order < 0;
-            need2 = !need1;
-            output_.writeRow(need1 ? rows1_.row : rows2_.row, need1);
+    void storeRow(const std::string& row) override {
+        if (snapshotOut_ != nullptr) {
+            snapshotOut_->PutRecord(row);
         }
+    }
+
+    void outOfOrder(bool database1) override {
+        const DatabaseSource& side = database1 ? side1_ : *side2_;
+        s_.writer.append(texts_.outOfOrder + nameOnSide(*object_, database1) + " in database " +
+                             side.displayName +
+                             " do not come in the order this comparison expects (the "
+                             "database may sort text with another collation). Differences "
+                             "reported for it may not be real.\r\n\r\n",
+                         ReportColour::Error, false, true);
     }
 
     Session& s_;
@@ -451,23 +344,12 @@ private:
     const bool snapshotRun_;
     DatabaseSource& side1_;
     DatabaseSource* side2_; // none in a snapshot run
-    RowComparator comparator_;
-    DifferenceOutput output_;
-    const bool convertToCsv_;
-    const bool stripDigests_;
-    const bool foldCase_;
+    RowMerge merge_;
     SnapshotFile* snapshotOut_ = nullptr;
+    ObjectEntry* object_ = nullptr; // the object being walked
 
     int progress_ = 0;
     int panelIndex_ = 0;
-    bool differenceFound_ = false;
-    bool checkOrder_ = false;
-    bool failedSide1_ = false;
-
-    // Row texts, reused from row to row and object to object.
-    SideRows rows1_;
-    SideRows rows2_;
-    std::string fetched_;
     std::string scratch_;
 };
 
@@ -475,12 +357,7 @@ void compareData(Session& session, const KindTexts& texts, std::vector<ObjectEnt
     if (!session.side1 || (!session.settings.b_SnapshotOnly && !session.side2)) {
         return;
     }
-    // Skip means something while rows are compared; the flag goes down however the phase ends.
-    struct SkipAllowed {
-        RunControl& control;
-        explicit SkipAllowed(RunControl& c) : control(c) { control.skipAllowed = true; }
-        ~SkipAllowed() { control.skipAllowed = false; }
-    } skipAllowed(session.control);
+    const SkipAllowed skipAllowed(session.control);
     DataPhase(session, texts).run(objects);
 }
 

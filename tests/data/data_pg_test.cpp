@@ -180,5 +180,77 @@ TEST_F(PostgresDataRun, ALinguisticCollationIsFlagged) {
                   "\r\n> B                    2           ");
 }
 
+// A statement comparison runs each statement as written, in its side's own dialect: the
+// aggregates of equal values are equal by value, rows in another order are differences, and
+// the server's message of a failed statement is reported, also when it fails only after rows
+// have been fetched.
+TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
+    sqliteSide(1,
+               {"CREATE TABLE t (id integer, qty real)", "INSERT INTO t VALUES (1, 1.5), (2, 2)"});
+    postgresSide(2, {"CREATE TABLE $.t (id integer, qty numeric(8,3))",
+                     "INSERT INTO $.t VALUES (1, 1.5), (2, 2)"});
+    const std::string table2 = base_ + "2.t";
+    const std::string errorBlock =
+        "\r\n\r\n\r\nThe following error was received while processing statement in database " +
+        session.side2->displayName + " :\r\n";
+    struct Case {
+        const char* what;
+        std::string statement1;
+        std::string statement2;
+        std::string body;  // squeezed; with `error`, what comes before the error block
+        std::string error; // in the server's message
+    } cases[] = {
+        {"aggregates", "SELECT count(*), sum(qty) FROM t",
+         "SELECT count(*), sum(qty) FROM " + table2, "\r\n\r\n\r\nNo data differences were found. ",
+         ""},
+        {"another order", "SELECT id, qty FROM t ORDER BY id DESC",
+         "SELECT id, qty FROM " + table2 + " ORDER BY id",
+         "\r\n\r\n\r\nDifferences found in statements \r\n\r\n\r\n< SELECT id, qty FROM t ORDER BY "
+         "id DESC\r\n\r\n> SELECT id, qty FROM " +
+             table2 + " ORDER BY id\r\n\r\n\r\n id _qty _\r\n\r\n> 1 1.500 \r\n< 1 1.5 ",
+         ""},
+        {"failed at execution", "SELECT id FROM t", "SELECT id FROM " + base_ + "2.missing", "",
+         "missing\" does not exist"},
+        // The cursor delivers rows a thousand at a time: the 1500th fails in the second batch,
+        // after the difference in the first.
+        {"failed while fetching",
+         "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+         "SELECT x FROM c WHERE x <> 2",
+         "SELECT x + 0 * (1 / (x - 1500)) FROM generate_series(1, 3000) AS x",
+         "\r\n\r\n\r\nDifferences found in statements \r\n\r\n\r\n< WITH RECURSIVE c(x) AS "
+         "(SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) SELECT x FROM c WHERE x <> "
+         "2\r\n\r\n> SELECT x + 0 * (1 / (x - 1500)) FROM generate_series(1, 3000) AS "
+         "x\r\n\r\n\r\n "
+         "x _\r\n\r\n> 2 ",
+         "division by zero"},
+    };
+    session.settings.b_NoDiffData = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        session.troubleFound = false;
+        session.settings.s_GlobalPassSql1 = c.statement1;
+        session.settings.s_GlobalPassSql2 = c.statement2;
+        ASSERT_TRUE(driver->startSqlCompareRun());
+        waitForEnd();
+        const std::string head = "< DATABASE 1:  " + session.side1->displayName +
+                                 "\r\n> DATABASE 2:  " + session.side2->displayName;
+        const std::string report = session.report.text();
+        ASSERT_EQ(report.rfind(head, 0), 0u) << report;
+        const std::string body =
+            report.substr(head.size(), report.rfind(test::kEndLine) - head.size());
+        if (c.error.empty()) {
+            EXPECT_EQ(squeezed(body), squeezed(c.body));
+            EXPECT_FALSE(session.troubleFound);
+        } else {
+            const std::size_t block = body.find(errorBlock);
+            ASSERT_NE(block, std::string::npos) << body;
+            EXPECT_EQ(squeezed(body.substr(0, block)), squeezed(c.body));
+            EXPECT_NE(body.find(c.error, block), std::string::npos) << body;
+            EXPECT_EQ(body.find("No data differences"), std::string::npos) << body;
+            EXPECT_TRUE(session.troubleFound);
+        }
+    }
+}
+
 } // namespace
 } // namespace zentab

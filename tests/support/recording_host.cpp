@@ -27,6 +27,11 @@ bool RecordingHost::openControlPanel() {
     return true;
 }
 
+void RecordingHost::closeControlPanel() {
+    std::lock_guard lock(mutex_);
+    record("panel closed");
+}
+
 void RecordingHost::panelClearObjects() {
     std::lock_guard lock(mutex_);
     panelObjects_.clear();
@@ -77,6 +82,9 @@ void RecordingHost::progressStepIt() {
 void RecordingHost::reportAppended(const std::string& text, Rgb, bool) {
     std::lock_guard lock(mutex_);
     report_ += text;
+    if (reportHook_) {
+        reportHook_(text);
+    }
 }
 
 void RecordingHost::reportCleared() {

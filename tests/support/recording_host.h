@@ -18,6 +18,7 @@ public:
     void setMainCaption(const std::string& caption) override;
     void setPanelCaption(const std::string& caption) override;
     bool openControlPanel() override;
+    void closeControlPanel() override;
     void panelClearObjects() override;
     void panelAddObject(const std::string& text) override;
     int panelFindObject(int from, const std::string& text) override;
@@ -44,6 +45,8 @@ public:
     // Called with each recorded line, under the host's lock (so it must not call the host):
     // lets a test act at an exact point of a run, e.g. request a stop. Set it before the run.
     void onCall(std::function<void(const std::string&)> hook) { hook_ = std::move(hook); }
+    // The same for each piece of text appended to the report.
+    void onReport(std::function<void(const std::string&)> hook) { reportHook_ = std::move(hook); }
 
     std::vector<std::string> calls() const;
     // The file dialogs' requests, whose filter and default extension the user sees.
@@ -71,6 +74,7 @@ private:
     std::deque<std::optional<std::string>> files_;
     std::optional<int> endedWith_;
     std::function<void(const std::string&)> hook_;
+    std::function<void(const std::string&)> reportHook_;
     int runsEnded_ = 0;
 };
 

@@ -393,6 +393,23 @@ TEST_F(WindowRun, StopWhilePausedEndsTheRunWithTheStopLine) {
     }
 }
 
+// A statement comparison has no control panel of its own: the panel of the run before goes away,
+// without the refusal that closing it during a run would give.
+TEST_F(WindowRun, AStatementComparisonPutsAwayThePanelOfTheRunBefore) {
+    auto window = newWindow();
+    ASSERT_TRUE(window->startRun());
+    ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
+    ControlPanel* panel = window->controlPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->isVisible());
+    prompts->shown.clear();
+
+    ASSERT_TRUE(window->driver().startSqlCompareRun());
+    ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(prompts->shown, std::vector<QString>{"Zentab has finished comparing the databases"});
+}
+
 TEST_F(WindowRun, ClosingDuringARunAsksThenStopsTheWorkerAndCloses) {
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);

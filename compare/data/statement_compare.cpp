@@ -1,0 +1,151 @@
+#include "compare/data/statement_compare.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "compare/data/row_merge.h"
+#include "db/database_source.h"
+#include "engine/session.h"
+
+namespace zentab {
+
+namespace {
+
+const char* const kSkipped = "\r\nStatement Skipped ...";
+// A snapshot holds what was read from a database, not the database: its side has no driver
+// that could give a message of its own.
+const char* const kSnapshotCannotExecute =
+    "A snapshot file cannot execute statements: choose an on-line database for this side.";
+
+// The rows of one executed statement. Closing it releases the driver's cursor.
+class StatementRows final : public RowSource {
+public:
+    explicit StatementRows(DatabaseSource& side) : side_(side) {}
+
+    bool execute(const std::string& text, std::string& error) {
+        if (side_.b_IsSnapshot) {
+            error = kSnapshotCannotExecute;
+            return false;
+        }
+        return side_.ExecuteStatement(text, statement_, error);
+    }
+    void describe(std::vector<ResultColumn>& columns) {
+        side_.DescribeResultColumns(statement_, columns);
+    }
+    FetchResult next(std::string& row) override { return side_.FetchRowText(statement_, row); }
+    void close() { side_.FreeStatement(statement_); }
+
+private:
+    DatabaseSource& side_;
+    OdbcStatement statement_;
+};
+
+class StatementComparison : private MergeEvents {
+public:
+    StatementComparison(Session& session, const std::string& statement1,
+                        const std::string& statement2)
+        : s_(session), statement1_(statement1), statement2_(statement2), side1_(*session.side1),
+          side2_(*session.side2) {}
+
+    void run() {
+        ReportWriter& w = s_.writer;
+        StatementRows rows1(side1_);
+        StatementRows rows2(side2_);
+        std::string error;
+        if (!rows1.execute(statement1_, error)) {
+            reportError(side1_, true, error, true);
+            return;
+        }
+        // The result has no name; its columns are those Database 1 returns.
+        std::vector<ResultColumn> described;
+        rows1.describe(described);
+        columns_.reserve(described.size());
+        for (const ResultColumn& column : described) {
+            columns_.push_back({column.name, static_cast<int>(std::clamp<long long>(
+                                                 column.size, 0, kMaxDisplayWidth))});
+        }
+        if (!rows2.execute(statement2_, error)) {
+            reportError(side2_, false, error, false);
+            return;
+        }
+
+        MergeOptions options;
+        options.asCsv = s_.settings.b_DataAsCSV;
+        options.skippedLine = kSkipped;
+        RowMerge merge(s_,
+                       RowCompareOptions::from(s_.settings, side1_.maxOrderByColumns,
+                                               side2_.maxOrderByColumns),
+                       options);
+        const MergeEnd end = merge.walk(rows1, &rows2, *this);
+        rows1.close();
+        rows2.close();
+        if (end == MergeEnd::Failed) {
+            DatabaseSource& failed = merge.failedSide1() ? side1_ : side2_;
+            reportError(failed, merge.failedSide1(), failed.lastError, true);
+            return;
+        }
+        if (!merge.differenceFound() && end == MergeEnd::Done && s_.settings.b_NoDiffData) {
+            w.append("\r\n\r\n\r\nNo data differences were found. ", ReportColour::Error, false,
+                     true);
+        }
+    }
+
+private:
+    void reportError(const DatabaseSource& side, bool database1, const std::string& error,
+                     bool checkpoint) {
+        s_.noteTrouble();
+        ReportWriter& w = s_.writer;
+        w.append("\r\n\r\n\r\nThe following error was received while processing statement ",
+                 ReportColour::Error, false, false);
+        w.append("in database ", ReportColour::Error, false, false);
+        w.append(side.displayName + " :\r\n",
+                 database1 ? ReportColour::Database1 : ReportColour::Database2, false, false);
+        w.append(error + "\r\n\r\n", ReportColour::Error, false, checkpoint);
+    }
+
+    // Every difference is written: the executive summary has no line for a statement.
+    bool differs() override {
+        s_.differencesFound = true;
+        return true;
+    }
+
+    void writeHeader(DifferenceOutput& output) override {
+        output.writeHeader(DifferenceKind::Statement, "", columns_, statement1_, statement2_);
+    }
+
+    Session& s_;
+    const std::string& statement1_;
+    const std::string& statement2_;
+    DatabaseSource& side1_;
+    DatabaseSource& side2_;
+    std::vector<HeaderColumn> columns_;
+};
+
+bool blank(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
+}
+
+} // namespace
+
+void compareStatements(Session& session, const std::string& statement1,
+                       const std::string& statement2) {
+    session.control.skipRequested = false;
+    session.setMainCaption("Comparing Statements - Zentab");
+    if (!session.side1 || !session.side2) {
+        return;
+    }
+    const SkipAllowed skipAllowed(session.control);
+    StatementComparison(session, statement1, statement2).run();
+}
+
+StatementRefusal checkStatements(const std::string& statement1, const std::string& statement2) {
+    if (blank(statement1)) {
+        return {"Please enter a statement to be executed on the first database.", 1};
+    }
+    if (blank(statement2)) {
+        return {"Please enter a statement to be executed on the second database.", 2};
+    }
+    return {};
+}
+
+} // namespace zentab
