@@ -363,6 +363,18 @@ int main(int argc, char** argv) {
     if (saving) {
         return saveConfigurationFile(session, options.saveConfig) ? kNoDifferences : kTrouble;
     }
+    if (statements) {
+        // A configuration file of a snapshot run names no Database 2.
+        for (int number = 1; number <= 2; ++number) {
+            const auto& side = number == 1 ? session.side1 : session.side2;
+            if (!side || side->notUsable) {
+                std::fprintf(stderr,
+                             "zentab-batch: Database %d is missing: give --db%d or --snapshot%d.\n",
+                             number, number, number);
+                return kTrouble;
+            }
+        }
+    }
     if (snapshotRun) {
         session.settings.b_SnapshotOnly = true;
         session.settings.s_SnapshotFile = options.snapshotOut;

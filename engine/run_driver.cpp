@@ -264,7 +264,16 @@ std::time_t RunDriver::beginRun() {
 }
 
 void RunDriver::statementRun() {
+    Session& s = session_;
     const std::time_t startTime = beginRun();
+    // A statement needs two databases to run on; a missing side must not pass for equal rows.
+    if (!openSides()) {
+        s.control.running = false;
+        s.writer.closeOutputFile();
+        s.setMainCaption("Ready - Zentab");
+        s.lastOutcome = RunOutcome::SideNotUsable;
+        return;
+    }
     if (session_.phases.statementCompare) {
         session_.phases.statementCompare(session_);
     }

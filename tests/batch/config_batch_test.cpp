@@ -95,6 +95,44 @@ TEST_F(ConfigBatchTest, SideOnTheCommandLineIsNotFirstOpenedFromTheFile) {
     EXPECT_EQ(r.err.find("Could not connect"), std::string::npos) << r.err;
 }
 
+// Without a run option the file decides the run; --sql1 or --snapshot-out decide it instead.
+TEST_F(ConfigBatchTest, TheFileDecidesTheRunUnlessARunOptionIsGiven) {
+    const std::string config = dir.file("snap.zcf");
+    const std::string snapshot = dir.file("from-file.zsn");
+    ASSERT_EQ(run("--db1 " + db("one.db") + " --db2 " + db("two.db") +
+                  " --set b_SnapshotOnly=1 --set s_SnapshotFile=" + snapshot + " --save-config " +
+                  config)
+                  .status,
+              0);
+
+    Result snapshotRun = run(config);
+    EXPECT_EQ(snapshotRun.status, 0) << snapshotRun.err;
+    EXPECT_NE(snapshotRun.out.find("Snapshot is being written to file: " + snapshot),
+              std::string::npos)
+        << snapshotRun.out;
+    const std::string written = readFile(snapshot);
+    EXPECT_NE(written.find("1 \t a"), std::string::npos) << written;
+
+    // The snapshot stands in for Database 1 against the database it was taken of.
+    Result against = run("--snapshot1 " + snapshot + " --db2 " + db("one.db"));
+    EXPECT_EQ(against.status, 0) << against.out << against.err;
+
+    // The file of a snapshot run names no Database 2: a statement needs one.
+    Result noSecond = run(config + " --sql1 'SELECT id FROM t ORDER BY id'");
+    EXPECT_EQ(noSecond.status, 2) << noSecond.out;
+    EXPECT_NE(noSecond.err.find("Database 2 is missing"), std::string::npos) << noSecond.err;
+    Result statements =
+        run(config + " --db2 " + db("two.db") + " --sql1 'SELECT id FROM t ORDER BY id'");
+    EXPECT_EQ(statements.status, 1) << statements.err;
+    EXPECT_NE(statements.out.find("Differences found in statements"), std::string::npos)
+        << statements.out;
+
+    const std::string elsewhere = dir.file("elsewhere.zsn");
+    Result otherFile = run(config + " --snapshot-out " + elsewhere);
+    EXPECT_EQ(otherFile.status, 0) << otherFile.err;
+    EXPECT_EQ(readFile(elsewhere), written);
+}
+
 TEST_F(ConfigBatchTest, ConfigurationThatCannotRunIsTrouble) {
     writeFile(dir.file("binary.zcf"), std::string("\x0aZentab 5.0", 11));
     writeFile(dir.file("one-side.zcf"),

@@ -175,6 +175,16 @@ TEST_F(StatementRun, ASnapshotSideCannotExecuteTheStatement) {
     EXPECT_TRUE(session.troubleFound);
 }
 
+// A run started without Database 2 (as from the file of a snapshot run) is not a comparison
+// that found the results equal.
+TEST_F(StatementRun, AMissingSideEndsTheRunUnfinished) {
+    session.side2.reset();
+    compare(kOrdered, kOrdered);
+    EXPECT_EQ(session.lastOutcome, RunOutcome::SideNotUsable);
+    EXPECT_EQ(session.report.text().find("No data differences"), std::string::npos)
+        << session.report.text();
+}
+
 TEST_F(StatementRun, StartSqlCompareCommand) {
     // The dialog opens with the current statements; cancelling it changes nothing.
     session.settings.s_GlobalPassSql1 = "first";
