@@ -39,7 +39,9 @@ StoredSide storedSideOf(const DatabaseSource* side) {
         return stored;
     }
     stored.b_IsSnapshot = side->b_IsSnapshot;
-    stored.b_IsCatalog = side->b_IsCatalog ? "1" : "0";
+    // Built as one character: GCC 12 with the address sanitizer takes the assignment of a
+    // string literal for an overlapping copy (-Wrestrict).
+    stored.b_IsCatalog.assign(1, side->b_IsCatalog ? '1' : '0');
     if (side->b_IsSnapshot) {
         stored.s_ConnectString = side->s_SnapshotFile;
     } else {
