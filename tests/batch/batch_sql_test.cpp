@@ -8,20 +8,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/batch_run.h"
 #include "support/odbc_fixture.h"
 #include "support/run_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zentab::test {
 namespace {
-
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
 
 class BatchSqlTest : public ::testing::Test {
 protected:
@@ -33,24 +26,12 @@ protected:
                    {create, "INSERT INTO t VALUES (2, 'two')", "INSERT INTO t VALUES (1, 'one')"});
     }
 
-    struct Result {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
+    using Result = BatchResult;
 
     Result run(const std::string& arguments) {
-        const std::string command =
-            std::string(ZENTAB_BATCH_EXE) + " --db1 " +
-            shellQuoted(sqliteConnectString(dir.file("one.db"))) + " --db2 " +
-            shellQuoted(sqliteConnectString(dir.file("two.db"))) + " " + arguments + " >" +
-            dir.file("out") + " 2>" + dir.file("err") + " </dev/null";
-        const int raw = std::system(command.c_str());
-        Result result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = readFile(dir.file("out"));
-        result.err = readFile(dir.file("err"));
-        return result;
+        return runZentabBatch(
+            dir, "--db1 " + shellQuoted(sqliteConnectString(dir.file("one.db"))) + " --db2 " +
+                     shellQuoted(sqliteConnectString(dir.file("two.db"))) + " " + arguments);
     }
 
     TempDir dir;

@@ -9,17 +9,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/batch_run.h"
 #include "support/odbc_fixture.h"
 #include "support/temp_dir.h"
 
 namespace zentab::test {
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = BatchResult;
 
 class ConfigBatchTest : public ::testing::Test {
 protected:
@@ -32,16 +29,7 @@ protected:
                     "INSERT INTO t VALUES (1, 'a')", "INSERT INTO t VALUES (2, 'b')"});
     }
 
-    Result run(const std::string& arguments) {
-        std::string command = std::string(ZENTAB_BATCH_EXE) + " " + arguments + " >" +
-                              dir.file("out") + " 2>" + dir.file("err") + " </dev/null";
-        int raw = std::system(command.c_str());
-        Result result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = readFile(dir.file("out"));
-        result.err = readFile(dir.file("err"));
-        return result;
-    }
+    Result run(const std::string& arguments) { return runZentabBatch(dir, arguments); }
 
     std::string db(const char* name) { return "'" + sqliteConnectString(dir.file(name)) + "'"; }
 

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/batch_run.h"
 #include "support/odbc_fixture.h"
 #include "support/temp_dir.h"
 
@@ -147,14 +148,6 @@ void expectIntact(const std::string& connectString, const std::vector<Table>& ta
         }
         EXPECT_EQ(count, std::to_string(rows.size()));
     }
-}
-
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
 }
 
 struct Result {

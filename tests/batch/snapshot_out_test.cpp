@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/batch_run.h"
 #include "support/odbc_fixture.h"
 #include "support/run_fixture.h"
 #include "support/temp_dir.h"
@@ -16,24 +17,11 @@
 namespace zentab::test {
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = BatchResult;
 
 class SnapshotOut : public ::testing::Test {
 protected:
-    Result run(const std::string& arguments) {
-        const std::string command = std::string(ZENTAB_BATCH_EXE) + " " + arguments + " >" +
-                                    dir.file("out") + " 2>" + dir.file("err") + " </dev/null";
-        const int raw = std::system(command.c_str());
-        Result result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = readFile(dir.file("out"));
-        result.err = readFile(dir.file("err"));
-        return result;
-    }
+    Result run(const std::string& arguments) { return runZentabBatch(dir, arguments); }
 
     static std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
