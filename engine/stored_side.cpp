@@ -4,7 +4,10 @@
 
 namespace zentab {
 
-bool openStoredSide(Session& session, int number, const StoredSide& stored, int timeoutSeconds) {
+namespace {
+
+// Releases side `number` and everything the session had read from it.
+std::unique_ptr<DatabaseSource>& releaseSide(Session& session, int number) {
     auto& side = number == 1 ? session.side1 : session.side2;
     // The common lists point into the old side's object lists.
     session.clearCommonLists();
@@ -16,6 +19,13 @@ bool openStoredSide(Session& session, int number, const StoredSide& stored, int 
         counts[kind] = 0;
     }
     side.reset();
+    return side;
+}
+
+} // namespace
+
+bool openStoredSide(Session& session, int number, const StoredSide& stored, int timeoutSeconds) {
+    auto& side = releaseSide(session, number);
 
     const std::string& special = session.preferences.specialCharacters;
     if (stored.b_IsSnapshot && stored.s_ConnectString.empty()) {
@@ -30,6 +40,16 @@ bool openStoredSide(Session& session, int number, const StoredSide& stored, int 
                                              timeoutSeconds);
     }
     (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
+    return side && !side->notUsable;
+}
+
+bool chooseSide(Session& session, int number, bool snapshot,
+                const std::function<std::optional<std::string>()>& provider) {
+    auto& side = releaseSide(session, number);
+    side = DatabaseSource::ConnectInteractive(session.host(), snapshot, "", provider,
+                                              session.preferences.specialCharacters);
+    (number == 1 ? session.sideDefined1 : session.sideDefined2) = true;
+    (number == 1 ? session.settings.side1IsSnapshot : session.settings.side2IsSnapshot) = snapshot;
     return side && !side->notUsable;
 }
 
