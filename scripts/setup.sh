@@ -8,7 +8,7 @@ packages=(
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql sqlite3
     postgresql util-linux locales
     libcli11-dev libgtest-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libqt6svg6
     unrtf time
     clang libclang-rt-14-dev clang-format
 )

@@ -18,6 +18,7 @@ namespace zentab {
 namespace {
 
 constexpr std::string_view kSection = "Settings";
+constexpr std::string_view kRecentSection = "Recent File List";
 constexpr std::size_t kFaceNameLength = 31;
 
 // Reads one section of a profile; a value that is absent or not a number gives the default.
@@ -226,11 +227,63 @@ bool PreferenceStore::store(const CompareSettings& settings, const Preferences& 
 }
 
 void PreferenceStore::writeInt(const std::string& key, long long value) const {
+    writeText(key, std::to_string(value));
+}
+
+void PreferenceStore::writeText(const std::string& key, const std::string& value) const {
     ProfileFile file;
     if (loadForUpdate(file, path_)) {
-        file.write(kSection, key, std::to_string(value));
+        file.write(kSection, key, value);
         saveCreatingFolder(file, path_);
     }
+}
+
+void PreferenceStore::writeFont(const ReportFont& font) const {
+    ProfileFile file;
+    if (!loadForUpdate(file, path_)) {
+        return;
+    }
+    auto put = [&file](std::string_view key, long long value) {
+        file.write(kSection, key, std::to_string(value));
+    };
+    file.write(kSection, "szFaceName", cutFaceName(font.faceName));
+    put("yHeight", font.height);
+    put("yOffset", font.offset);
+    put("bCharSet", font.charSet);
+    put("bPitchAndFamily", font.pitchAndFamily);
+    put("cbSize", font.cbSize);
+    put("dwEffects", font.effects);
+    put("dwMask", font.mask);
+    saveCreatingFolder(file, path_);
+}
+
+std::vector<std::string> PreferenceStore::recentFiles() const {
+    ProfileFile file;
+    std::string error;
+    std::vector<std::string> paths;
+    if (!file.load(path_, error)) {
+        return paths;
+    }
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        auto path = file.read(kRecentSection, "File" + std::to_string(i));
+        if (path && !path->empty()) {
+            paths.push_back(std::move(*path));
+        }
+    }
+    return paths;
+}
+
+void PreferenceStore::storeRecentFiles(const std::vector<std::string>& paths) const {
+    ProfileFile file;
+    if (!loadForUpdate(file, path_)) {
+        return;
+    }
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const std::size_t index = static_cast<std::size_t>(i - 1);
+        file.write(kRecentSection, "File" + std::to_string(i),
+                   index < paths.size() ? paths[index] : std::string());
+    }
+    saveCreatingFolder(file, path_);
 }
 
 } // namespace zentab

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/report_colour.h"
 #include "settings/compare_settings.h"
@@ -65,6 +66,16 @@ public:
 
     // Single values, for the dialogs that write one preference at once (Colors, WhereTab).
     void writeInt(const std::string& key, long long value) const;
+    void writeText(const std::string& key, const std::string& value) const;
+    // The report font, as the Font command stores it.
+    void writeFont(const ReportFont& font) const;
+
+    // The configuration files opened or saved last, newest first, at most kRecentFiles (section
+    // "Recent File List", keys "File1" to "File4"). Paths only: a configuration's connect
+    // strings never reach this file.
+    static constexpr int kRecentFiles = 4;
+    std::vector<std::string> recentFiles() const;
+    void storeRecentFiles(const std::vector<std::string>& paths) const;
 
     const std::string& path() const { return path_; }
 

@@ -1,6 +1,9 @@
 #include "ui/command_set.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,19 +17,41 @@ CommandSet::CommandSet(MainWindow& window) : QObject(&window), window_(window) {
     for (const Command& command : commandTable()) {
         auto* action = new QAction(command.text, &window);
         action->setShortcuts(QKeySequence::listFromString(command.shortcuts));
-        if (command.icon) {
-            action->setIcon(window.style()->standardIcon(*command.icon));
-        }
+        // The window's own shortcuts stay with the window: the control panel has its buttons.
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setIcon(iconOf(command));
         action->setToolTip(command.tooltip);
         action->setStatusTip(command.prompt);
+        action->setWhatsThis(command.prompt);
+        if (command.checked != nullptr) {
+            action->setCheckable(true);
+            action->setChecked(command.checked(window));
+        }
         connect(action, &QAction::triggered, this, [this, &command] { execute(command); });
         actions_.push_back(action);
+        window.addAction(action); // shortcuts work with the bars hidden
     }
+}
+
+QIcon CommandSet::iconOf(const Command& command) {
+    if (command.ownIcon == nullptr) {
+        return {};
+    }
+    QIcon own(QStringLiteral(":/icons/") + command.ownIcon);
+    return command.themeIcon != nullptr ? QIcon::fromTheme(command.themeIcon, own) : own;
 }
 
 void CommandSet::fillMenuBar(QMenuBar& bar) {
     for (const MenuLayout& layout : menuBarLayout()) {
-        place(*bar.addMenu(layout.title), layout.entries);
+        QMenu* menu = bar.addMenu(layout.title);
+        place(*menu, layout.entries);
+        if (layout.recentFiles && !layout.entries.empty() && layout.entries.back()) {
+            recentMenu_ = menu;
+            recentSeparator_ = new QAction(menu);
+            recentSeparator_->setSeparator(true);
+            recentSeparator_->setVisible(false); // until there is a file to list
+            menu->insertAction(action(*layout.entries.back()), recentSeparator_);
+        }
     }
 }
 
@@ -43,6 +68,7 @@ bool CommandSet::fillContextMenu(QMenu& menu) {
         const Command& entry = command(*slot);
         QAction* action = menu.addAction(entry.contextText);
         action->setEnabled(entry.enabled(window_));
+        action->setStatusTip(entry.prompt);
         connect(action, &QAction::triggered, this, [this, &entry] { execute(entry); });
     }
     return !menu.isEmpty();
@@ -54,8 +80,43 @@ QAction* CommandSet::action(CommandId id) const {
 
 void CommandSet::refresh() {
     for (const Command& command : commandTable()) {
-        action(command.id)->setEnabled(command.enabled(window_));
+        QAction* entry = action(command.id);
+        entry->setEnabled(command.enabled(window_));
+        if (command.checked != nullptr) {
+            entry->setChecked(command.checked(window_));
+        }
     }
+    const bool idle = !window_.running();
+    for (QAction* entry : recent_) {
+        entry->setEnabled(idle);
+    }
+}
+
+void CommandSet::setRecentFiles(const std::vector<std::string>& paths) {
+    if (recentMenu_ == nullptr) {
+        return;
+    }
+    for (QAction* entry : recent_) {
+        recentMenu_->removeAction(entry);
+        entry->deleteLater();
+    }
+    recent_.clear();
+    recentSeparator_->setVisible(!paths.empty());
+    int number = 1;
+    for (const std::string& path : paths) {
+        const QString shown = QDir::toNativeSeparators(fromReportText(path));
+        auto* entry = new QAction(QString("&%1 %2").arg(number++).arg(shown), recentMenu_);
+        entry->setStatusTip("Open this configuration file");
+        connect(entry, &QAction::triggered, this, [this, path] {
+            if (!window_.running()) {
+                window_.openConfigurationFile(path);
+            }
+            window_.refreshCommands();
+        });
+        recentMenu_->insertAction(recentSeparator_, entry);
+        recent_.push_back(entry);
+    }
+    refresh();
 }
 
 void CommandSet::place(QWidget& container, std::span<const Slot> entries) {

@@ -5,11 +5,13 @@
 #include <QObject>
 
 #include <span>
+#include <string>
 #include <vector>
 
 #include "ui/command_table.h"
 
 class QAction;
+class QIcon;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -32,6 +34,12 @@ public:
     QAction* action(CommandId id) const;
     // Enables every action by its command's rule.
     void refresh();
+    // The numbered entries of the recent configuration files, newest first.
+    void setRecentFiles(const std::vector<std::string>& paths);
+    const std::vector<QAction*>& recentFileActions() const { return recent_; }
+
+    // The desktop theme's icon of a command, else our own drawing; null for a command without.
+    static QIcon iconOf(const Command& command);
 
 private:
     void place(QWidget& container, std::span<const Slot> entries);
@@ -39,6 +47,9 @@ private:
 
     MainWindow& window_;
     std::vector<QAction*> actions_; // indexed by CommandId, owned by the window
+    QMenu* recentMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr; // the recent entries go above it
+    std::vector<QAction*> recent_;
 };
 
 } // namespace zentab

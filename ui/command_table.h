@@ -3,8 +3,6 @@
 // menus, the toolbar and the report's context menu. Everything here is constant data; CommandSet
 // turns it into actions. Any thread may read it; the rules and handlers run on the window thread.
 
-#include <QStyle>
-
 #include <optional>
 #include <span>
 
@@ -13,16 +11,44 @@ namespace zentab {
 class MainWindow;
 
 // One value per row of the command table, in the table's order.
-enum class CommandId { Skip, Resume, Pause, Stop };
+enum class CommandId {
+    Start,
+    RerunLast,
+    StartSql,
+    RerunSql,
+    SaveReport,
+    OpenConfiguration,
+    SaveConfiguration,
+    SaveConfigurationAs,
+    Snapshot,
+    Exit,
+    Skip,
+    Resume,
+    Pause,
+    Stop,
+    Copy,
+    SaveCsv,
+    Find,
+    Font,
+    Colors,
+    Print,
+    ToggleToolbar,
+    ToggleStatusBar,
+    HelpTopics,
+    About,
+    ContextHelp,
+};
 
 struct Command {
     CommandId id;
-    // The menu text with its mnemonic; the toolbar shows it without the '&' and "..." when the
-    // command has no icon.
+    // The menu text with its mnemonic.
     const char* text;
     // Key sequences in Qt's portable form, several separated by "; "; empty when none.
     const char* shortcuts;
-    std::optional<QStyle::StandardPixmap> icon;
+    // The icon's name in the desktop's icon theme and our own drawing of it (a file under
+    // ui/icons/); nullptr for commands that are never on the toolbar.
+    const char* themeIcon;
+    const char* ownIcon;
     const char* tooltip;
     // Shown in the status bar while the pointer is on the command.
     const char* prompt;
@@ -30,6 +56,8 @@ struct Command {
     const char* contextText;
     bool (*enabled)(const MainWindow& window);
     void (*handler)(MainWindow& window);
+    // Shown with a tick (the View menu's bars); its state is `checked`.
+    bool (*checked)(const MainWindow& window) = nullptr;
 };
 
 // A place in a menu or the toolbar: a command, or a separator (nullopt).
@@ -39,6 +67,8 @@ inline constexpr Slot kSeparator = std::nullopt;
 struct MenuLayout {
     const char* title;
     std::span<const Slot> entries;
+    // The recent configuration files are listed in this menu, before its last entry.
+    bool recentFiles = false;
 };
 
 // Every row, in CommandId order.

@@ -90,10 +90,19 @@ int main(int argc, char** argv) {
 
     zentab::MainWindow window;
     zentab::Session& session = window.session();
-    zentab::PreferenceStore(zentab::PreferenceStore::defaultPath())
-        .load(session.settings, session.preferences);
+    const zentab::PreferenceStore preferences(zentab::PreferenceStore::defaultPath());
+    preferences.load(session.settings, session.preferences);
     window.applyPreferences();
-    window.show();
+    window.setRecentFiles(preferences.recentFiles());
+    if (!configuration.isEmpty()) {
+        // An automatic run works out of the way; one whose report stays on screen brings the
+        // window back when it ends.
+        window.showMinimized();
+    } else if (session.preferences.window.maximized) {
+        window.showMaximized();
+    } else {
+        window.show();
+    }
 
     if (!configuration.isEmpty()) {
         // Once the window is on screen, so that questions and messages have a parent.

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,9 +13,15 @@
 #include <thread>
 
 #include "compare/phases.h"
+#include "settings/preferences.h"
 #include "ui/command_set.h"
 #include "ui/dialogs/control_panel.h"
 #include "ui/report_view.h"
+
+// The icons are compiled into the static ui library; nothing else would pull them in.
+static void initIcons() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace zentab {
 
@@ -48,27 +55,36 @@ MainWindow::MainWindow(QWidget* parent)
     host_.setRunEndedHandler([this] { QTimer::singleShot(0, this, &MainWindow::tick); });
     host_.setEndProgramHandler([this](int status) { exitWhenIdle_ = status; });
 
+    initIcons();
+    setWindowIcon(QIcon(":/icons/zentab.svg"));
+    setMinimumSize(WindowPlacement::kMinWidth, WindowPlacement::kMinHeight);
+    preferencePath_ = PreferenceStore::defaultPath();
+    fillServices();
+
     commands_ = new CommandSet(*this);
     commands_->fillMenuBar(*menuBar());
-    QToolBar* toolBar = addToolBar("Toolbar");
-    toolBar->setObjectName("toolbar");
-    toolBar->setMovable(false);
+    toolBar_ = addToolBar("Toolbar");
+    toolBar_->setObjectName("toolbar");
+    toolBar_->setMovable(false);
     // Showing and hiding the bars is the View menu's business, not a menu of Qt's own.
     setContextMenuPolicy(Qt::NoContextMenu);
-    commands_->fillToolBar(*toolBar);
-    if (!contextMenuLayout().empty()) {
-        view_->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(view_, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
-    }
+    commands_->fillToolBar(*toolBar_);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
+    connect(view_, &QTextEdit::copyAvailable, this, [this] { refreshCommands(); });
 
-    statusBar()->addWidget(new QLabel("Ready", this), 1);
+    auto* ready = new QLabel("Ready", this);
+    ready->setObjectName("messagePane");
+    statusBar()->addWidget(ready, 1);
     side1Pane_ = new QLabel(this);
+    side1Pane_->setObjectName("side1Pane");
     side2Pane_ = new QLabel(this);
+    side2Pane_->setObjectName("side2Pane");
     statusBar()->addPermanentWidget(side1Pane_);
     statusBar()->addPermanentWidget(side2Pane_);
     refreshSidePanes();
 
-    resize(session_.preferences.window.width, session_.preferences.window.height);
+    applyPlacement();
     session_.setMainCaption("Ready - Zentab");
 
     timer_.setInterval(100);
@@ -96,6 +112,31 @@ void MainWindow::applyPreferences() {
     session_.writer.setFont(session_.preferences.font);
     view_->applyFont();
     refreshSidePanes();
+    applyPlacement();
+}
+
+void MainWindow::applyPlacement() {
+    const WindowPlacement& placement = session_.preferences.window;
+    // The bounds hold for values set after loading too.
+    resize(placement.width < WindowPlacement::kMinWidth ? 800 : placement.width,
+           placement.height < WindowPlacement::kMinHeight ? 600 : placement.height);
+    if (placement.positionUsable()) {
+        move(placement.x, placement.y);
+    }
+}
+
+void MainWindow::storePreferences() {
+    WindowPlacement& placement = session_.preferences.window;
+    placement.maximized = isMaximized();
+    // The size the window comes back to: not the whole screen of a maximized one.
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    placement.width = normal.width();
+    placement.height = normal.height();
+    placement.x = isMaximized() || isMinimized() ? normal.x() : x();
+    placement.y = isMaximized() || isMinimized() ? normal.y() : y();
+    const PreferenceStore store(preferencePath_);
+    store.store(session_.settings, session_.preferences);
+    store.storeRecentFiles(recentFiles_);
 }
 
 bool MainWindow::setSide(int number, std::unique_ptr<DatabaseSource> side) {
@@ -179,6 +220,10 @@ void MainWindow::tick() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!driver_.workerActive() && !offerToSaveReport()) {
+        event->ignore();
+        return;
+    }
     if (driver_.workerActive()) {
         // Never wait for the worker here: its calls into this window need the event loop.
         // Ask, request the stop, and close again once the worker has ended.
@@ -201,6 +246,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (panel_) {
         panel_->hide();
     }
+    if (find_) {
+        find_->close();
+    }
+    storePreferences();
     event->accept();
 }
 

@@ -3,26 +3,36 @@
 // report view, the host through which runs reach the window, and the control panel of the
 // current run. Window thread only.
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/run_driver.h"
 #include "engine/session.h"
 #include "ui/command_table.h"
+#include "ui/dialogs/dialog_services.h"
 #include "ui/qt_host.h"
 
 class QAction;
 class QLabel;
 class QPoint;
+class QToolBar;
 
 namespace zentab {
 
 class CommandSet;
 class ControlPanel;
 class ReportView;
+
+inline constexpr const char* kReportNotSaved =
+    "The report has not been saved. Do you wish to save it?";
+inline constexpr const char* kAboutText = "Zentab\nVersion 5.01";
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -35,6 +45,7 @@ public:
     Session& session() { return session_; }
     const Session& session() const { return session_; }
     RunDriver& driver() { return driver_; }
+    const RunDriver& driver() const { return driver_; }
     QtHost& host() { return host_; }
     ReportView& reportView() { return *view_; }
     // The control panel of the last run; nullptr before the first.
@@ -42,6 +53,53 @@ public:
 
     // Takes the colours and font of the session's preferences.
     void applyPreferences();
+    // Size, position and maximized state from the preferences, with their bounds.
+    void applyPlacement();
+    // Where the per-user preferences live; the window writes them when it closes.
+    void setPreferencePath(std::string path) { preferencePath_ = std::move(path); }
+    const std::string& preferencePath() const { return preferencePath_; }
+    // Writes the settings, the window placement and the recent files to the preferences.
+    void storePreferences();
+
+    // The dialogs one dialog opens from another.
+    const DialogServices& services() const { return services_; }
+
+    // Commands, each as its menu item does it.
+    void startComparison();
+    void startStatementComparison();
+    void saveReport();
+    void openConfiguration();
+    void openConfigurationFile(const std::string& path);
+    void saveConfigurationToCurrentFile();
+    void saveConfigurationAs();
+    void createSnapshot();
+    void copySelection();
+    void saveSelectionAsCsv();
+    void findInReport();
+    void chooseFont();
+    void chooseColours();
+    void printReport();
+    void toggleToolBar();
+    void toggleStatusBar();
+    // The help of a dialog or a command; the contents when `topic` is empty or missing.
+    void showHelp(const std::string& topic);
+    void showAbout();
+    void enterContextHelp();
+
+    // A comparison, snapshot or statement comparison is in progress (or still ending).
+    bool running() const { return driver_.workerActive(); }
+    bool selectionIsText() const;
+    bool toolBarShown() const;
+    bool statusBarShown() const;
+    // The lines (0-based, inclusive) that hold the selection's first and last characters;
+    // {-1, -1} without a selection.
+    std::pair<int, int> selectedLines() const;
+
+    // The recent configuration files, newest first.
+    const std::vector<std::string>& recentFiles() const { return recentFiles_; }
+    void setRecentFiles(std::vector<std::string> paths);
+    // The find dialog while it is open.
+    QDialog* findDialog() const { return find_; }
     // Sets a side (1 or 2); nullptr leaves it undefined. Refused while a worker exists.
     bool setSide(int number, std::unique_ptr<DatabaseSource> side);
     // Starts a comparison run with the current settings and sides.
@@ -59,6 +117,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The save question before closing or starting; false when the user cancelled (or the
+    // report could not be saved).
+    bool offerToSaveReport();
+    void rememberFile(const std::string& path);
+    void fillServices();
     ControlPanel* newControlPanel();
     void showContextMenu(const QPoint& pos);
     // Runs every 100 ms: commands, and what waits for the worker to end.
@@ -72,6 +135,11 @@ private:
     CommandSet* commands_ = nullptr;
     QLabel* side1Pane_ = nullptr;
     QLabel* side2Pane_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QPointer<QDialog> find_; // modeless, owned by the window
+    DialogServices services_;
+    std::string preferencePath_;
+    std::vector<std::string> recentFiles_;
     QTimer timer_;
     // The user asked to close during a run and said Yes to stopping it.
     bool closeWhenIdle_ = false;

@@ -1,10 +1,16 @@
 #include "ui/qt_host.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/dialogs/control_panel.h"
@@ -96,6 +102,28 @@ std::optional<QString> Prompts::chooseFile(QWidget* parent, const FileRequest& r
         return std::nullopt;
     }
     return dialog.selectedFiles().front();
+}
+
+std::optional<QFont> Prompts::chooseFont(QWidget* parent, const QFont& current) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, current, parent, "Font");
+    return ok ? std::optional<QFont>(font) : std::nullopt;
+}
+
+bool Prompts::choosePrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<ReportColours> Prompts::chooseColours(QWidget*, const ReportColours&) {
+    return std::nullopt;
+}
+
+void Prompts::about(QWidget* parent, const QString& text) {
+    QMessageBox::about(parent, "About Zentab", text);
 }
 
 QtHost::QtHost(QObject* parent) : QObject(parent), prompts_(std::make_unique<Prompts>()) {}
@@ -268,6 +296,75 @@ void QtHost::reportCleared() {
     onWindowThread([this] {
         if (view_) {
             view_->clearReport();
+        }
+    });
+}
+
+QProgressDialog* QtHost::savingWindow() const {
+    return saving_;
+}
+
+void QtHost::savingStarted(int lineCount) {
+    savedLines_ = 0;
+    onWindowThread([this, lineCount] {
+        if (saving_) {
+            saving_->deleteLater(); // the leftover of a save whose end was dropped
+        }
+        auto* saving = new QProgressDialog("Saving report to file", QString(), 0,
+                                           std::max(lineCount, 1), window_);
+        saving->setObjectName("SavingDialog");
+        saving->setWindowTitle("Saving...");
+        saving->setMinimumDuration(0);
+        saving->setAutoClose(false);
+        saving->setAutoReset(false);
+        saving->setWindowModality(Qt::WindowModal);
+        saving->setMinimumWidth(320);
+        saving->show();
+        saving_ = saving;
+        if (!waitCursor_) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            waitCursor_ = true;
+        }
+    });
+}
+
+void QtHost::savingStep() {
+    const int lines = ++savedLines_;
+    if (detached_) {
+        return;
+    }
+    if (QThread::currentThread() == thread()) {
+        // A modal progress window turns the event loop on each new value: often enough to
+        // repaint, not once a line.
+        if (saving_ && (lines % 256 == 0 || lines >= saving_->maximum())) {
+            saving_->setValue(std::min(lines, saving_->maximum()));
+        }
+        return;
+    }
+    if (!savingQueued_.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                savingQueued_ = false;
+                if (saving_) {
+                    saving_->setValue(std::min(savedLines_.load(), saving_->maximum()));
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void QtHost::savingFinished() {
+    onWindowThread([this] {
+        if (saving_) {
+            saving_->setValue(saving_->maximum());
+            saving_->hide();
+            saving_->deleteLater();
+            saving_ = nullptr;
+        }
+        if (waitCursor_) {
+            QApplication::restoreOverrideCursor();
+            waitCursor_ = false;
         }
     });
 }

@@ -3,8 +3,10 @@
 // runs on the window thread while the worker waits, so report pieces appear in the order
 // written and the worker never holds anything the window thread wants.
 
+#include <QFont>
 #include <QObject>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,7 @@
 
 #include "engine/run_host.h"
 
+class QPrinter;
 class QWidget;
 
 namespace zentab {
@@ -34,6 +37,16 @@ public:
     virtual Answer yesNoCancel(QWidget* parent, const QString& text);
     // The chosen path, or nullopt when cancelled.
     virtual std::optional<QString> chooseFile(QWidget* parent, const FileRequest& request);
+    // The system font dialog opened on `current`; nullopt when cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& current);
+    // The "Colors" dialog opened on `current`; nullopt when cancelled.
+    virtual std::optional<ReportColours> chooseColours(QWidget* parent,
+                                                       const ReportColours& current);
+    // The system print dialog for `printer` (no page range, no selection); false when
+    // cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
+    // The program's name and version.
+    virtual void about(QWidget* parent, const QString& text);
 };
 
 // "RTF Format (*.rtf) | *.rtf|Text Format (*.txt) | *.txt||" as Qt name filters:
@@ -85,6 +98,9 @@ public:
     void progressStepIt() override;
     void reportAppended(const std::string& text, Rgb colour, bool underline) override;
     void reportCleared() override;
+    void savingStarted(int lineCount) override;
+    void savingStep() override;
+    void savingFinished() override;
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
@@ -110,6 +126,18 @@ private:
     // position here and posts at most one update at a time instead of waiting for each.
     std::atomic<int> pendingPos_{0};
     std::atomic<bool> posQueued_{false};
+    // The "Saving..." window; a save steps it once a line, from either thread, and the window
+    // is moved on at most once per queued update.
+    QPointer<QProgressDialog> saving_;
+    std::atomic<int> savedLines_{0};
+    std::atomic<bool> savingQueued_{false};
+    bool waitCursor_ = false;
+
+public:
+    // The "Saving..." window while one is shown (tests look at it).
+    QProgressDialog* savingWindow() const;
+    // Prompts in use (the window's own commands ask through them too).
+    Prompts& prompts() { return *prompts_; }
 };
 
 } // namespace zentab

@@ -182,20 +182,85 @@ TEST_F(WindowRun, ProgressPositionsArriveWithoutHoldingUpTheWorker) {
     ASSERT_TRUE(turnEventLoopUntil([&] { return !window->driver().workerActive(); }));
 }
 
-// What the user sees of a command in the menu and on the toolbar.
-struct CommandLook {
-    QString text;
-    QString shortcut;
-    QString tooltip;
-    QString prompt;
+// A menu as the user reads it: each entry's text and shortcuts ("; " between several), "-"
+// for a separator.
+struct MenuLook {
+    QString title;
+    std::vector<std::pair<QString, QString>> entries;
 };
 
-const CommandLook kRunControl[] = {
-    {"S&kip...", "Ctrl+K", "Skip to next table", "Stop processing current table and skip to next"},
-    {"&Resume...", "Ctrl+R", "Resume", "Resume the paused run"},
-    {"&Pause...", "Ctrl+P", "Pause", "Pause the current run"},
-    {"&Stop...", "Ctrl+T", "Stop", "Stop the current run"},
+const MenuLook kMenus[] = {
+    {"&Zentab",
+     {{"&Start Zentab", "Ctrl+N"},
+      {"&Rerun Last", "Ctrl+L"},
+      {"Start S&QL Compare", "Ctrl+J"},
+      {"R&erun Last SQL Compare", "Ctrl+M"},
+      {"-", ""},
+      {"S&ave Report", "Ctrl+S"},
+      {"-", ""},
+      {"&Open Configuration", "Ctrl+O"},
+      {"&Save Configuration", ""},
+      {"Save &Configuration as...", ""},
+      {"-", ""},
+      {"Create Database Snapshot", ""},
+      {"-", ""},
+      {"-", ""}, // the recent files go between these two
+      {"E&xit", ""}}},
+    {"&Action",
+     {{"S&kip...", "Ctrl+K"},
+      {"&Resume...", "Ctrl+R"},
+      {"&Pause...", "Ctrl+P"},
+      {"&Stop...", "Ctrl+T"}}},
+    {"&Edit",
+     {{"&Copy", "Ctrl+C; Ctrl+Ins"},
+      {"Save selection as CSV ...", ""},
+      {"&Find", "Ctrl+F"},
+      {"-", ""},
+      {"Font", ""},
+      {"Colors", ""},
+      {"-", ""},
+      {"Print", ""}}},
+    {"&View", {{"&Toolbar", ""}, {"&Status Bar", ""}}},
+    {"&Help", {{"&Help Topics", ""}, {"-", ""}, {"&About Zentab...", ""}}},
 };
+
+// The toolbar from the left: each button's tooltip, "|" for a separator.
+const QString kToolBar[] = {
+    "Start Zentab (Ctrl+N)",
+    "Rerun last (Ctrl+L)",
+    "|",
+    "Start SQL (Ctrl+J)",
+    "Rerun SQL (Ctrl+M)",
+    "|",
+    "Save Report (Ctrl+S)",
+    "|",
+    "Open Configuration (Ctrl+O)",
+    "Save Configuration",
+    "Save Configuration As",
+    "|",
+    "Snapshot",
+    "|",
+    "Copy (Ctrl+C)",
+    "Find (Ctrl+F)",
+    "|",
+    "Print",
+    "|",
+    "About",
+    "Help",
+    "|",
+    "Skip to next table",
+    "Resume",
+    "Pause",
+    "Stop",
+};
+
+QString shortcutsOf(const QAction& action) {
+    QStringList keys;
+    for (const QKeySequence& key : action.shortcuts()) {
+        keys << key.toString(QKeySequence::PortableText);
+    }
+    return keys.join("; ");
+}
 
 QToolBar* toolBarOf(MainWindow& window) {
     const QList<QToolBar*> bars = window.findChildren<QToolBar*>();
@@ -203,42 +268,58 @@ QToolBar* toolBarOf(MainWindow& window) {
 }
 
 QMenu* actionMenu(MainWindow& window) {
-    const QList<QAction*> menus = window.menuBar()->actions();
-    return menus.size() == 1 && menus.front()->text() == "&Action" ? menus.front()->menu()
-                                                                   : nullptr;
+    for (QAction* menu : window.menuBar()->actions()) {
+        if (menu->text() == "&Action") {
+            return menu->menu();
+        }
+    }
+    return nullptr;
 }
 
-TEST_F(WindowRun, MenuAndToolbarHoldTheRunControlCommandsInOrder) {
+TEST_F(WindowRun, MenusAndToolbarHoldEveryCommandInOrder) {
     auto window = newWindow();
-    QMenu* menu = actionMenu(*window);
-    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), std::ssize(kMenus));
+    for (qsizetype m = 0; m < menus.size(); ++m) {
+        const MenuLook& expected = kMenus[m];
+        SCOPED_TRACE(expected.title.toStdString());
+        EXPECT_EQ(menus[m]->text(), expected.title);
+        const QList<QAction*> entries = menus[m]->menu()->actions();
+        ASSERT_EQ(entries.size(), std::ssize(expected.entries));
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const auto& [text, keys] = expected.entries[static_cast<std::size_t>(i)];
+            EXPECT_EQ(entries[i]->isSeparator() ? QString("-") : entries[i]->text(), text);
+            EXPECT_EQ(shortcutsOf(*entries[i]), keys) << text.toStdString();
+        }
+    }
+
     QToolBar* bar = toolBarOf(*window);
     ASSERT_NE(bar, nullptr);
-    const qsizetype count = std::ssize(kRunControl);
-    ASSERT_EQ(menu->actions().size(), count);
-    ASSERT_EQ(bar->actions().size(), count);
-
-    for (qsizetype i = 0; i < count; ++i) {
-        const CommandLook& expected = kRunControl[i];
-        SCOPED_TRACE(expected.text.toStdString());
-        for (QAction* action : {menu->actions()[i], bar->actions()[i]}) {
-            EXPECT_EQ(action->text(), expected.text);
-            EXPECT_EQ(action->shortcuts(), QList<QKeySequence>{QKeySequence(expected.shortcut)});
-            EXPECT_EQ(action->toolTip(), expected.tooltip);
-            EXPECT_EQ(action->statusTip(), expected.prompt);
+    const QList<QAction*> buttons = bar->actions();
+    ASSERT_EQ(buttons.size(), std::ssize(kToolBar));
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const QString& expected = kToolBar[i];
+        SCOPED_TRACE(expected.toStdString());
+        if (expected == "|") {
+            EXPECT_TRUE(buttons[i]->isSeparator());
+            continue;
         }
-        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions()[i]));
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(buttons[i]));
         ASSERT_NE(button, nullptr);
-        EXPECT_TRUE(!button->icon().isNull() || !button->text().isEmpty());
-        EXPECT_EQ(button->toolTip(), expected.tooltip);
+        EXPECT_EQ(button->toolTip(), expected);
+        // Every button has a picture: the theme's, or our own drawing.
+        EXPECT_FALSE(button->icon().pixmap(24, 24).isNull());
+        EXPECT_FALSE(buttons[i]->statusTip().isEmpty());
 
         // The prompt replaces "Ready" while the pointer is on the button.
         QTest::mouseMove(button);
         EXPECT_TRUE(turnEventLoopUntil([&] {
-            return window->statusBar()->currentMessage() == expected.prompt;
+            return window->statusBar()->currentMessage() == buttons[i]->statusTip();
         })) << window->statusBar()->currentMessage().toStdString();
         QTest::mouseMove(window->statusBar());
     }
+    EXPECT_EQ(window->action(CommandId::Stop)->statusTip(), "Stop the current run");
+    EXPECT_EQ(window->action(CommandId::SaveCsv)->statusTip(), "Save selected text as a CSV file.");
 }
 
 TEST_F(WindowRun, CommandsAreEnabledByTheirRulesThroughoutARun) {
@@ -260,15 +341,18 @@ TEST_F(WindowRun, CommandsAreEnabledByTheirRulesThroughoutARun) {
         }
         return state;
     };
+    const qsizetype firstRunControl = bar->actions().size() - 4;
     auto barState = [&] {
         Enabled state{};
         for (std::size_t i = 0; i < state.size(); ++i) {
-            state[i] = bar->widgetForAction(bar->actions()[static_cast<qsizetype>(i)])->isEnabled();
+            const qsizetype at = firstRunControl + static_cast<qsizetype>(i);
+            state[i] = bar->widgetForAction(bar->actions()[at])->isEnabled();
         }
         return state;
     };
     auto barButton = [&](int index) {
-        return qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions()[index]));
+        return qobject_cast<QToolButton*>(
+            bar->widgetForAction(bar->actions()[firstRunControl + index]));
     };
 
     struct Step {
@@ -426,11 +510,14 @@ TEST_F(WindowRun, ClosingDuringARunAsksThenStopsTheWorkerAndCloses) {
         EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(window->session().control.running);
 
+        // Once stopped, the report is unsaved: keeping it open is the user's choice.
         prompts->yesNoAnswers = {true};
+        prompts->yesNoCancelAnswers = {Answer::No};
         window->close();
         ASSERT_TRUE(turnEventLoopUntil([&] { return !window->isVisible(); }));
         EXPECT_FALSE(window->driver().workerActive());
-        EXPECT_EQ(prompts->shown, (std::vector<QString>{kStopQuestion, kStopQuestion}));
+        EXPECT_EQ(prompts->shown,
+                  (std::vector<QString>{kStopQuestion, kStopQuestion, kReportNotSaved}));
         EXPECT_EQ(lastBlock(window->reportView()), "Zentab Stopped ...");
     }
 }

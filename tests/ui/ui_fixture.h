@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFont>
+#include <QPrinter>
 #include <QString>
 #include <QTest>
 
@@ -36,14 +38,36 @@ public:
     }
     Answer yesNoCancel(QWidget*, const QString& text) override {
         shown.push_back(text);
-        return Answer::Yes;
+        if (yesNoCancelAnswers.empty()) {
+            return Answer::Yes;
+        }
+        Answer answer = yesNoCancelAnswers.front();
+        yesNoCancelAnswers.pop_front();
+        return answer;
     }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return fontAnswer; }
+    std::optional<ReportColours> chooseColours(QWidget*, const ReportColours&) override {
+        return coloursAnswer;
+    }
+    bool choosePrinter(QWidget*, QPrinter& printer) override {
+        if (!printTo) {
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*printTo);
+        return true;
+    }
+    void about(QWidget*, const QString& text) override { shown.push_back(text); }
     std::optional<QString> chooseFile(QWidget*, const FileRequest&) override {
         return std::nullopt;
     }
 
     std::vector<QString> shown;
     std::deque<bool> yesNoAnswers;
+    std::deque<Answer> yesNoCancelAnswers;
+    std::optional<QFont> fontAnswer;
+    std::optional<ReportColours> coloursAnswer;
+    std::optional<QString> printTo; // PDF file; nullopt cancels the print dialog
 };
 
 // Turns the event loop until `done` holds; false after a generous bound (a hang, not a speed
