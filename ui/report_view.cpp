@@ -3,9 +3,11 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <string>
 
 #include "settings/preferences.h"
@@ -115,6 +117,44 @@ void ReportView::appendPiece(std::string_view text, Rgb colour, bool underline) 
     if (follow) {
         bar->setValue(bar->maximum());
     }
+}
+
+int ReportView::viewPosition(const ReportDocument& document, std::size_t offset) const {
+    const int line = document.lineOfOffset(offset);
+    const QTextBlock block = this->document()->findBlockByNumber(line);
+    if (!block.isValid()) {
+        return this->document()->characterCount() - 1;
+    }
+    std::string text = document.line(line);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
+        text.pop_back();
+    }
+    // An offset inside the line break is the end of the block.
+    const std::size_t column = std::min(offset - document.lineStart(line), text.size());
+    const int inBlock =
+        static_cast<int>(fromReportText(std::string_view(text).substr(0, column)).size());
+    return block.position() + std::min(inBlock, block.length() - 1);
+}
+
+std::size_t ReportView::documentOffset(const ReportDocument& document, int position) const {
+    const QTextBlock block = this->document()->findBlock(position);
+    if (!block.isValid()) {
+        return document.text().size();
+    }
+    const QString before = block.text().left(position - block.position());
+    return document.lineStart(block.blockNumber()) + toReportText(before).size();
+}
+
+void ReportView::selectDocumentRange(const ReportDocument& document, TextRange range) {
+    QTextCursor cursor(this->document());
+    cursor.setPosition(viewPosition(document, range.begin));
+    cursor.setPosition(viewPosition(document, range.end), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+std::size_t ReportView::selectionEndOffset(const ReportDocument& document) const {
+    return documentOffset(document, textCursor().selectionEnd());
 }
 
 void ReportView::clearReport() {

@@ -5,9 +5,11 @@
 #include <QFont>
 #include <QTextEdit>
 
+#include <cstddef>
 #include <string_view>
 
 #include "base/report_colour.h"
+#include "engine/report_document.h"
 
 namespace zentab {
 
@@ -27,6 +29,16 @@ public:
     void clearReport();
     // Applies the report font preference to the whole report.
     void applyFont();
+
+    // Between offsets of the document the view mirrors and positions of the view. A document
+    // line is bytes of the 8-bit text ending in its line break; its block here is characters
+    // with no break, so both sides are measured within the line.
+    int viewPosition(const ReportDocument& document, std::size_t offset) const;
+    std::size_t documentOffset(const ReportDocument& document, int position) const;
+    // Selects `range` of the document and scrolls it into sight.
+    void selectDocumentRange(const ReportDocument& document, TextRange range);
+    // The document offset where the selection ends (the cursor when nothing is selected).
+    std::size_t selectionEndOffset(const ReportDocument& document) const;
 
     // The Qt font for a report font preference: height in twips, a monospaced font when the
     // face is not installed.

@@ -196,7 +196,7 @@ bool SnapshotParameters::start() {
 }
 
 void createDatabaseSnapshot(Session& s, RunDriver& driver, SnapshotParameters& parameters,
-                            const SnapshotDialog& dialog) {
+                            const ShowSnapshotDialog& dialog) {
     RunHost& host = s.host();
     if (s.control.running || driver.workerActive()) {
         host.showMessage(kRunInProgress);

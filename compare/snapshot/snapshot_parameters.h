@@ -86,8 +86,8 @@ private:
 };
 
 // "Create Database Snapshot": the checks, then the dialog (false when cancelled), then the run.
-using SnapshotDialog = std::function<bool(SnapshotParameters&)>;
+using ShowSnapshotDialog = std::function<bool(SnapshotParameters&)>;
 void createDatabaseSnapshot(Session& session, RunDriver& driver, SnapshotParameters& parameters,
-                            const SnapshotDialog& dialog);
+                            const ShowSnapshotDialog& dialog);
 
 } // namespace zentab
