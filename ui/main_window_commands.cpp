@@ -15,10 +15,15 @@
 #include <QWhatsThis>
 
 #include <algorithm>
+#include <ctime>
 
+#include "compare/snapshot/snapshot_parameters.h"
 #include "engine/configuration.h"
 #include "settings/preferences.h"
 #include "ui/command_set.h"
+#include "ui/dialogs/find_dialog.h"
+#include "ui/dialogs/snapshot_dialog.h"
+#include "ui/dialogs/sql_compare_dialog.h"
 #include "ui/main_window.h"
 #include "ui/report_view.h"
 
@@ -70,7 +75,10 @@ void MainWindow::startComparison() {
 }
 
 void MainWindow::startStatementComparison() {
-    driver_.startSqlCompare([](std::string&, std::string&) { return false; });
+    driver_.startSqlCompare([this](std::string& statement1, std::string& statement2) {
+        SqlCompareDialog dialog(session_, statement1, statement2, services_, this);
+        return dialog.exec() == QDialog::Accepted;
+    });
     refreshSidePanes();
 }
 
@@ -134,7 +142,19 @@ void MainWindow::saveConfigurationAs() {
     }
 }
 
-void MainWindow::createSnapshot() {}
+void MainWindow::createSnapshot() {
+    SnapshotParameters parameters(session_, QDir::currentPath().toStdString(), [] {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return local;
+    });
+    createDatabaseSnapshot(session_, driver_, parameters, [this](SnapshotParameters& p) {
+        SnapshotDialog dialog(p, session_, services_, this);
+        return dialog.exec() == QDialog::Accepted;
+    });
+    refreshSidePanes();
+}
 
 void MainWindow::copySelection() {
     view_->copy();
@@ -158,7 +178,15 @@ void MainWindow::saveSelectionAsCsv() {
     session_.writer.saveSelectionAsCsv(first, last);
 }
 
-void MainWindow::findInReport() {}
+void MainWindow::findInReport() {
+    if (!find_) {
+        find_ = new FindDialog(session_.writer, *view_, this);
+    }
+    // Each opening starts a new search from the top with an empty text.
+    find_->show();
+    find_->raise();
+    find_->activateWindow();
+}
 
 void MainWindow::chooseFont() {
     Preferences& preferences = session_.preferences;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/dialogs/colors_dialog.h"
 #include "ui/dialogs/control_panel.h"
 #include "ui/report_view.h"
 
@@ -118,8 +119,14 @@ bool Prompts::choosePrinter(QWidget* parent, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<ReportColours> Prompts::chooseColours(QWidget*, const ReportColours&) {
-    return std::nullopt;
+std::optional<ReportColours> Prompts::chooseColours(QWidget* parent,
+                                                    const ReportColours& current) {
+    ReportColours colours = current;
+    ColorsDialog dialog(colours, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return colours;
 }
 
 void Prompts::about(QWidget* parent, const QString& text) {

@@ -6,12 +6,12 @@
 #include <QPointer>
 
 #include "base/report_colour.h"
+#include "ui/dialogs/colour_palette.h"
 
 class QPushButton;
 
 namespace zentab {
 
-class ColourPalettePopup;
 
 class ColorsDialog : public QDialog {
     Q_OBJECT
