@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/data_sources.h"
 #include "support/odbc_fixture.h"
@@ -61,6 +63,29 @@ TEST(ConnectStringOfChoice, JoinsTheGivenFieldsAndBracesWhatNeedsIt) {
     }
 }
 
+// Points ODBCINI (the user's data sources) at `path` while it lives.
+class UserDataSources {
+public:
+    explicit UserDataSources(const std::string& path) {
+        if (const char* previous = std::getenv("ODBCINI")) {
+            previous_ = previous;
+        }
+        setenv("ODBCINI", path.c_str(), 1);
+    }
+    ~UserDataSources() {
+        if (previous_) {
+            setenv("ODBCINI", previous_->c_str(), 1);
+        } else {
+            unsetenv("ODBCINI");
+        }
+    }
+    UserDataSources(const UserDataSources&) = delete;
+    UserDataSources& operator=(const UserDataSources&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
+
 class DataSourceDialogTest : public ::testing::Test {
 protected:
     DataSourceDialogTest() {
@@ -81,13 +106,10 @@ protected:
 };
 
 TEST_F(DataSourceDialogTest, OffersTheInstalledDriversAndTheUsersDataSources) {
-    // The user's data sources come from the file ODBCINI names.
     const std::string ini = dir.file("odbc.ini");
     writeFile(ini, "[ZentabDialogSource]\nDescription=Dialog test\nDriver=SQLite3\nDatabase=" +
                        dir.file("x.db") + "\n");
-    const char* previous = std::getenv("ODBCINI");
-    const std::string saved = previous ? previous : "";
-    setenv("ODBCINI", ini.c_str(), 1);
+    const UserDataSources userSources(ini);
 
     const std::vector<std::string> drivers = listDrivers();
     EXPECT_NE(std::find(drivers.begin(), drivers.end(), "SQLite3"), drivers.end());
@@ -108,12 +130,6 @@ TEST_F(DataSourceDialogTest, OffersTheInstalledDriversAndTheUsersDataSources) {
     child<QRadioButton>(dialog, "useDataSource")->click();
     child<QLineEdit>(dialog, "user")->setText("ann");
     EXPECT_EQ(dialog.connectString(), "DSN=ZentabDialogSource;UID=ann");
-
-    if (previous) {
-        setenv("ODBCINI", saved.c_str(), 1);
-    } else {
-        unsetenv("ODBCINI");
-    }
 }
 
 TEST_F(DataSourceDialogTest, BuildsAndTestsTheStringOfADatabaseFileChosenByBrowsing) {
