@@ -23,7 +23,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace zentab::test {
 
-// Answers questions from a script (Yes when the script is empty) and records every text shown.
+// Answers questions from a script (Yes when the script is empty), file dialogs from a list of
+// paths (cancelled when it is empty), and records every text shown.
 class ScriptedPrompts : public Prompts {
 public:
     void message(QWidget*, const QString& text) override { shown.push_back(text); }
@@ -58,8 +59,14 @@ public:
         return true;
     }
     void about(QWidget*, const QString& text) override { shown.push_back(text); }
-    std::optional<QString> chooseFile(QWidget*, const FileRequest&) override {
-        return std::nullopt;
+    std::optional<QString> chooseFile(QWidget*, const FileRequest& request) override {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty()) {
+            return std::nullopt;
+        }
+        QString answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
     }
 
     std::vector<QString> shown;
@@ -68,6 +75,8 @@ public:
     std::optional<QFont> fontAnswer;
     std::optional<ReportColours> coloursAnswer;
     std::optional<QString> printTo; // PDF file; nullopt cancels the print dialog
+    std::deque<QString> fileAnswers;
+    std::vector<FileRequest> fileRequests;
 };
 
 // Turns the event loop until `done` holds; false after a generous bound (a hang, not a speed
