@@ -65,6 +65,16 @@ TEST_F(AdvancedOptionsTest, TablesPageListsBothSidesOnceSortedAndStoresTheUnsele
     EXPECT_TRUE(prompts->shown.empty());
 }
 
+TEST_F(AdvancedOptionsTest, SheetOfDatabase1AloneListsItsSideAndLeavesTheRunToReadBoth) {
+    CompareSettings settings = session().settings;
+    AdvancedOptionsSheet sheet(session(), settings, true, &window);
+    sheet.show();
+    EXPECT_EQ(itemTexts(pageList(sheet, AdvancedOptionsSheet::Tables)),
+              (std::vector<std::string>{"alpha", "Common", "Orders", "Zeta"}));
+    // A comparison run would find Database 2's list unread.
+    EXPECT_FALSE(session().listsLoaded[0]);
+}
+
 TEST_F(AdvancedOptionsTest, SelectAllAndUnSelectAllTakeEveryEntry) {
     CompareSettings settings = session().settings;
     settings.ignoreViews = {"v_one"};
@@ -170,9 +180,11 @@ TEST_F(AdvancedOptionsTest, SecondExpanderIsRefusedAndKeepsTheSheetOpen) {
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(itemTexts(*columns->list()), (std::vector<std::string>{"ID%", "ZZ"}));
     EXPECT_TRUE(columns->entry()->text().isEmpty());
+    columns->list()->item(1)->setSelected(true);
+    child(*columns, "removePattern").click();
     press(sheet, QDialogButtonBox::Ok);
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_EQ(settings.ignoreColumns, (std::vector<std::string>{"ID%", "ZZ"}));
+    EXPECT_EQ(settings.ignoreColumns, std::vector<std::string>{"ID%"});
     EXPECT_EQ(prompts->shown.size(), 2u);
 }
 
