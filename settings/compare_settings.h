@@ -70,6 +70,9 @@ struct CompareSettings {
 
     // The condition stored for a table or view, when there is a non-empty one.
     bool whereCondition(const std::string& objectName, std::string& condition) const;
+
+    // Field by field: what a dialog's Cancel must leave as it was.
+    bool operator==(const CompareSettings&) const = default;
 };
 
 } // namespace zentab
