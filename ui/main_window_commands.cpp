@@ -21,7 +21,11 @@
 #include "engine/configuration.h"
 #include "settings/preferences.h"
 #include "ui/command_set.h"
+#include "ui/dialogs/advanced_options.h"
+#include "ui/dialogs/data_source_dialog.h"
 #include "ui/dialogs/find_dialog.h"
+#include "ui/dialogs/general_options_dialog.h"
+#include "ui/dialogs/parameters_dialog.h"
 #include "ui/dialogs/snapshot_dialog.h"
 #include "ui/dialogs/sql_compare_dialog.h"
 #include "ui/main_window.h"
@@ -65,12 +69,25 @@ ReportFont toReportFont(const QFont& font, const ReportFont& old) {
 } // namespace
 
 void MainWindow::fillServices() {
+    services_.chooseDataSource = [this](QWidget* parent) {
+        return askDataSource(parent, session_.host());
+    };
+    services_.advancedOptions = [this](QWidget* parent, CompareSettings& settings,
+                                       bool database1Only) {
+        return editAdvancedOptions(parent, session_, settings, database1Only, &services_);
+    };
+    services_.generalOptions = [this](QWidget* parent, CompareSettings& settings) {
+        return editGeneralOptions(parent, session_, settings);
+    };
     services_.sidesChanged = [this] { refreshSidePanes(); };
     services_.help = [this](QWidget*, const std::string& topic) { showHelp(topic); };
 }
 
 void MainWindow::startComparison() {
-    driver_.start([](CompareSettings&) { return false; });
+    driver_.start([this](CompareSettings& settings) {
+        ParametersDialog dialog(session_, settings, services_, this);
+        return dialog.exec() == QDialog::Accepted;
+    });
     refreshSidePanes();
 }
 
