@@ -194,6 +194,11 @@ ControlPanel* MainWindow::newControlPanel() {
     return panel_.get();
 }
 
+void MainWindow::buildContextMenu(QMenu& menu) {
+    menu.clear();
+    commands_->fillContextMenu(menu);
+}
+
 void MainWindow::showContextMenu(const QPoint& pos) {
     QMenu menu(this);
     if (commands_->fillContextMenu(menu)) {

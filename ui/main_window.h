@@ -21,6 +21,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPoint;
 class QToolBar;
 
@@ -112,6 +113,8 @@ public:
 
     // The action of a command, shared by the menu bar and the toolbar.
     QAction* action(CommandId id) const;
+    // The report's context menu as a right click now builds it.
+    void buildContextMenu(QMenu& menu);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
