@@ -119,8 +119,7 @@ bool Prompts::choosePrinter(QWidget* parent, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<ReportColours> Prompts::chooseColours(QWidget* parent,
-                                                    const ReportColours& current) {
+std::optional<ReportColours> Prompts::chooseColours(QWidget* parent, const ReportColours& current) {
     ReportColours colours = current;
     ColorsDialog dialog(colours, parent);
     if (dialog.exec() != QDialog::Accepted) {

@@ -12,7 +12,6 @@ class QPushButton;
 
 namespace zentab {
 
-
 class ColorsDialog : public QDialog {
     Q_OBJECT
 public:
