@@ -95,7 +95,25 @@ std::string_view trimTrailingWhiteSpace(std::string_view text) {
 } // namespace
 
 ReportWriter::ReportWriter(ReportDocument& document, CompareSettings& settings, RunHost& host)
-    : document_(document), settings_(settings), host_(host) {}
+    : document_(document), settings_(settings), host_(host) {
+    setColours(ReportColours{});
+}
+
+void ReportWriter::setColours(const ReportColours& colours) {
+    for (int c = 0; c < 5; ++c) {
+        colours_[c] = colours.of(static_cast<ReportColour>(c));
+    }
+}
+
+ReportColours ReportWriter::colours() const {
+    ReportColours colours;
+    colours.database1 = colours_[static_cast<int>(ReportColour::Database1)];
+    colours.database2 = colours_[static_cast<int>(ReportColour::Database2)];
+    colours.common = colours_[static_cast<int>(ReportColour::Common)];
+    colours.error = colours_[static_cast<int>(ReportColour::Error)];
+    colours.text = colours_[static_cast<int>(ReportColour::Text)];
+    return colours;
+}
 
 ReportWriter::~ReportWriter() = default;
 
@@ -113,7 +131,8 @@ void ReportWriter::append(std::string_view text, ReportColour colour, bool under
         return;
     }
 
-    const Rgb rgb = colours_.of(colour);
+    const int index = static_cast<int>(colour);
+    const Rgb rgb = index >= 0 && index < 5 ? colours_[index].load() : makeRgb(255, 255, 255);
     document_.append(text, rgb, underline);
     if (!text.empty()) {
         host_.reportAppended(std::string(text), rgb, underline);

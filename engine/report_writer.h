@@ -27,8 +27,10 @@ public:
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
-    void setColours(const ReportColours& colours) { colours_ = colours; }
-    const ReportColours& colours() const { return colours_; }
+    // The Colors command may change them while the worker appends: later pieces take the new
+    // values. Any thread.
+    void setColours(const ReportColours& colours);
+    ReportColours colours() const;
     // The font written into a saved RTF report.
     void setFont(const ReportFont& font);
 
@@ -102,7 +104,8 @@ private:
     ReportDocument& document_;
     CompareSettings& settings_;
     RunHost& host_;
-    ReportColours colours_;
+    // Database 1, Database 2, common, error, text, as ReportColour numbers them.
+    std::atomic<Rgb> colours_[5];
     std::string fontFace_ = "Courier New";
     int fontHeight_ = 170; // twips
     ReportFile outputFile_;

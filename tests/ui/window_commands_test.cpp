@@ -322,6 +322,31 @@ TEST_F(WindowCommands, ClosingWithAnUnsavedReportAsksFirst) {
     EXPECT_TRUE(readFile(dir.file("kept.rtf")).starts_with("{\\rtf1"));
 }
 
+TEST_F(WindowCommands, ViewMenuHidesAndShowsTheBars) {
+    auto window = newWindow();
+    for (CommandId id : {CommandId::ToggleToolbar, CommandId::ToggleStatusBar}) {
+        QAction* toggle = window->action(id);
+        SCOPED_TRACE(toggle->text().toStdString());
+        ASSERT_TRUE(toggle->isChecked());
+        toggle->trigger();
+        EXPECT_FALSE(toggle->isChecked());
+        EXPECT_FALSE(id == CommandId::ToggleToolbar ? window->toolBarShown()
+                                                    : window->statusBarShown());
+        toggle->trigger();
+        EXPECT_TRUE(toggle->isChecked());
+        EXPECT_TRUE(id == CommandId::ToggleToolbar ? window->toolBarShown()
+                                                   : window->statusBarShown());
+    }
+    // The shortcuts still reach a window whose toolbar is hidden.
+    window->toggleToolBar();
+    window->session().hasRun = true;
+    window->refreshCommands();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keySequence(window.get(), QKeySequence("Ctrl+F"));
+    EXPECT_NE(window->findDialog(), nullptr);
+}
+
 TEST_F(WindowCommands, AboutNamesTheVersion) {
     auto window = newWindow();
     window->action(CommandId::About)->trigger();
