@@ -11,6 +11,7 @@
 #include <QTextOption>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <new>
 
@@ -210,6 +211,16 @@ PrintFailure printReport(const QTextDocument& report, QPrinter& printer,
     if ((failure == PrintFailure::None || failure == PrintFailure::General) &&
         printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty() && !pdfComplete(file)) {
         failure = writeFailureCause(file);
+    }
+    // The PDF engine cannot abort: what it wrote is a well-formed file of the first pages only,
+    // which must not pass for the report. (Only a plain file: a device stays.)
+    if (failure != PrintFailure::None && printer.outputFormat() == QPrinter::PdfFormat &&
+        !file.isEmpty()) {
+        const std::filesystem::path path(QFile::encodeName(file).toStdString());
+        std::error_code error;
+        if (std::filesystem::is_regular_file(path, error)) {
+            std::filesystem::remove(path, error);
+        }
     }
     return failure;
 }
