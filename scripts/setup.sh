@@ -9,7 +9,7 @@ packages=(
     postgresql util-linux locales
     libcli11-dev libgtest-dev
     qt6-base-dev libgl-dev libqt6svg6
-    unrtf time
+    unrtf poppler-utils time
     clang libclang-rt-14-dev clang-format
 )
 
