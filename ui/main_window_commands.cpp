@@ -29,6 +29,7 @@
 #include "ui/dialogs/snapshot_dialog.h"
 #include "ui/dialogs/sql_compare_dialog.h"
 #include "ui/main_window.h"
+#include "ui/report_printer.h"
 #include "ui/report_view.h"
 
 namespace zentab {
@@ -37,9 +38,6 @@ namespace {
 
 const FileRequest kConfigurationOpen{"Zentab Config Files (*.zcf) | *.zcf||", "zcf", false};
 const FileRequest kConfigurationSave{"Zentab Config Files (*.zcf) | *.zcf||", "zcf", true};
-
-const char* const kPrintFailed = "There was a general printing error, please check printer is "
-                                 "working properly, connected, on line etc.";
 
 // Effect bits of a stored report font, as the rich-text control of the older program kept
 // them: the stored values must keep meaning the same.
@@ -239,14 +237,12 @@ void MainWindow::chooseColours() {
 
 void MainWindow::printReport() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName("Zentab");
-    printer.setPageMargins(QMarginsF(1.0, 1.0, 1.0, 1.0), QPageLayout::Inch);
     if (!host_.prompts().choosePrinter(this, printer)) {
         return;
     }
-    view_->document()->print(&printer);
-    if (printer.printerState() == QPrinter::Error) {
-        host_.showMessage(kPrintFailed);
+    if (const char* message =
+            printFailureMessage(zentab::printReport(*view_->document(), printer))) {
+        host_.showMessage(message);
     }
 }
 

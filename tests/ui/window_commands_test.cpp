@@ -270,9 +270,17 @@ TEST_F(WindowCommands, SaveReportAndPrintWriteTheirFiles) {
     EXPECT_TRUE(window->session().writer.reportSaved);
     EXPECT_EQ(window->host().savingWindow(), nullptr); // the Saving... window has gone
 
+    const std::size_t shown = prompts->shown.size();
     prompts->printTo = QString::fromStdString(dir.file("report.pdf"));
     window->action(CommandId::Print)->trigger();
     EXPECT_TRUE(readFile(dir.file("report.pdf")).starts_with("%PDF"));
+    EXPECT_EQ(prompts->shown.size(), shown);
+
+    prompts->printTo = QString("/dev/full");
+    window->action(CommandId::Print)->trigger();
+    ASSERT_EQ(prompts->shown.size(), shown + 1);
+    EXPECT_EQ(prompts->shown.back(),
+              "The print spooler is out of disk space, free up some disk space and try again.");
 }
 
 TEST_F(WindowCommands, SavedConfigurationsAreListedNewestFirstAndReopen) {
