@@ -10,6 +10,7 @@ packages=(
     libcli11-dev libgtest-dev
     qt6-base-dev libgl-dev libqt6svg6
     unrtf poppler-utils time
+    desktop-file-utils libxml2-utils shared-mime-info groff-base
     clang libclang-rt-14-dev clang-format
 )
 

@@ -1,5 +1,6 @@
 // zentab: the desktop program. With two sources on the command line it compares them at once;
-// with a configuration file it loads it and runs what the file says.
+// with a configuration file it loads it and runs what the file says; with a snapshot file it
+// takes it as Database 1 and asks for the rest.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,11 +10,11 @@
 #include <memory>
 
 #include "db/database_source.h"
-#include "engine/configuration.h"
 #include "engine/stored_side.h"
 #include "settings/preferences.h"
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
+#include "ui/start_file.h"
 
 namespace {
 
@@ -63,13 +64,24 @@ int main(int argc, char** argv) {
         parser.addOption(side.connect);
         parser.addOption(side.snapshot);
     }
-    parser.addPositionalArgument("CONFIG.zcf",
-                                 "Configuration file to load and run as it says (a comparison, "
-                                 "or a snapshot of Database 1).");
+    parser.addPositionalArgument("FILE",
+                                 "A configuration file (.zcf) to load and run as it says (a "
+                                 "comparison, or a snapshot of Database 1), or a snapshot file "
+                                 "(.zsn) to compare as Database 1.",
+                                 "[FILE]");
     parser.process(app);
-    const QStringList configuration = parser.positionalArguments();
-    if (configuration.size() > 1) {
-        std::fprintf(stderr, "zentab: name one configuration file\n");
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "zentab: name one file\n");
+        return 2;
+    }
+    const zentab::StartFileKind kind =
+        files.isEmpty() ? zentab::StartFileKind::Other : zentab::startFileKind(files.front());
+    if (!files.isEmpty() && kind == zentab::StartFileKind::Other) {
+        std::fprintf(stderr,
+                     "zentab: %s is neither a configuration file (.zcf) nor a snapshot file "
+                     "(.zsn)\n",
+                     qPrintable(files.front()));
         return 2;
     }
     bool anySide = false;
@@ -83,8 +95,12 @@ int main(int argc, char** argv) {
         anySide = anySide || parser.isSet(side.connect) || parser.isSet(side.snapshot);
     }
 
-    if (anySide && !configuration.isEmpty()) {
+    if (anySide && kind == zentab::StartFileKind::Configuration) {
         std::fprintf(stderr, "zentab: a configuration file names its own sources\n");
+        return 2;
+    }
+    if (anySide && kind == zentab::StartFileKind::Snapshot) {
+        std::fprintf(stderr, "zentab: name the sources or a snapshot file, not both\n");
         return 2;
     }
 
@@ -94,7 +110,7 @@ int main(int argc, char** argv) {
     preferences.load(session.settings, session.preferences);
     window.applyPreferences();
     window.setRecentFiles(preferences.recentFiles());
-    if (!configuration.isEmpty()) {
+    if (kind == zentab::StartFileKind::Configuration) {
         // An automatic run works out of the way; one whose report stays on screen brings the
         // window back when it ends.
         window.showMinimized();
@@ -104,13 +120,15 @@ int main(int argc, char** argv) {
         window.show();
     }
 
-    if (!configuration.isEmpty()) {
-        // Once the window is on screen, so that questions and messages have a parent.
-        const std::string path = zentab::toReportText(configuration.front());
-        QTimer::singleShot(0, &window, [&window, path] {
-            zentab::automaticStart(window.session(), window.driver(), path);
-            window.refreshSidePanes();
-            window.refreshCommands();
+    if (!files.isEmpty()) {
+        // Once the window is on screen, so that questions, messages and the dialog have a parent.
+        const std::string path = zentab::toReportText(files.front());
+        QTimer::singleShot(0, &window, [&window, path, kind] {
+            if (kind == zentab::StartFileKind::Configuration) {
+                zentab::startFromConfiguration(window, path);
+            } else {
+                zentab::startFromSnapshot(window, path);
+            }
         });
     } else if (anySide) {
         bool usable[2] = {false, false};
