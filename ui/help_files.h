@@ -15,6 +15,8 @@ namespace zentab {
 
 // The first page: the contents, and the page of every topic without one of its own.
 inline constexpr const char* kHelpContentsPage = "index.md";
+// The help window's object name: F1 in it is left to it.
+inline constexpr const char* kHelpWindowName = "HelpWindow";
 inline constexpr const char* kHelpNotFound = "The help file could not be found.";
 // Names the help folder to use instead of the one beside the program (tests, a help writer
 // trying pages out).

@@ -33,8 +33,12 @@ bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) {
         return QObject::eventFilter(watched, event);
     }
+    auto* widget = static_cast<QWidget*>(watched);
+    // Reading the help, F1 would only leave the page for the contents.
+    if (widget->window()->objectName() == kHelpWindowName) {
+        return QObject::eventFilter(watched, event);
+    }
     if (!key->isAutoRepeat() && handler_) {
-        auto* widget = static_cast<QWidget*>(watched);
         handler_(widget->window(), topicOf(widget));
     }
     return true;

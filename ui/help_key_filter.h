@@ -2,7 +2,8 @@
 // F1 anywhere in the program asks for the help of the window it was pressed in. Installed on
 // the application, it hands over the topic of that window: the object name of the nearest
 // window, from the one that has the key up through its parents, that has a help page of its
-// own (a dialog), else empty (the contents). Window thread only.
+// own (a dialog), else empty (the contents). In the help window itself F1 is left alone.
+// Window thread only.
 
 #include <QObject>
 

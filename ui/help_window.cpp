@@ -1,10 +1,12 @@
 #include "ui/help_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +15,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ui/help_files.h"
 
@@ -28,11 +32,32 @@ QString readText(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// Shows the pages, with pictures wider than the page scaled down to its width.
+class PageBrowser : public QTextBrowser {
+public:
+    explicit PageBrowser(QWidget* parent) : QTextBrowser(parent) {
+        document()->setDocumentMargin(12);
+    }
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource || resource.typeId() != QMetaType::QByteArray) {
+            return resource;
+        }
+        QImage image = QImage::fromData(resource.toByteArray());
+        const int room = std::max(320, viewport()->width() - 4 * int(document()->documentMargin()));
+        if (image.isNull() || image.width() <= room) {
+            return resource;
+        }
+        return image.scaledToWidth(room, Qt::SmoothTransformation);
+    }
+};
+
 } // namespace
 
 HelpWindow::HelpWindow(std::function<void(const QString&)> message, QWidget* parent)
     : QWidget(parent, Qt::Window), message_(std::move(message)) {
-    setObjectName("HelpWindow");
+    setObjectName(kHelpWindowName);
     setWindowTitle("Zentab Help");
 
     back_ = new QPushButton("&Back", this);
@@ -68,7 +93,7 @@ HelpWindow::HelpWindow(std::function<void(const QString&)> message, QWidget* par
     sideLayout->addWidget(search_);
     sideLayout->addWidget(results_, 2);
 
-    browser_ = new QTextBrowser(this);
+    browser_ = new PageBrowser(this);
     browser_->setObjectName("helpBrowser");
     // Web addresses go to the desktop's browser; pages of the help stay here.
     browser_->setOpenExternalLinks(true);
@@ -103,6 +128,15 @@ HelpWindow::HelpWindow(std::function<void(const QString&)> message, QWidget* par
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QPushButton::setEnabled);
     connect(browser_, &QTextBrowser::sourceChanged, this, &HelpWindow::pageChanged);
     connect(search_, &QLineEdit::textChanged, this, &HelpWindow::runSearch);
+    connect(search_, &QLineEdit::returnPressed, this, [this] {
+        if (results_->count() > 0) {
+            openPage(results_->item(0)->data(kPageRole).toString());
+        }
+    });
+    auto* closeAction = new QAction(this);
+    closeAction->setShortcut(Qt::Key_Escape);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    addAction(closeAction);
     for (QListWidget* list : {contents_, results_}) {
         const auto open = [this](QListWidgetItem* item) {
             openPage(item->data(kPageRole).toString());
@@ -126,21 +160,22 @@ bool HelpWindow::showTopic(const std::string& topic) {
     if (*found != folder_) {
         useFolder(*found);
     }
-    openPage(helpPageFor(topic));
-
     // A modal dialog blocks every window but its own children: while one is open the help is
     // shown modal over it, so that it can be read and closed; otherwise it stays beside the
     // main window.
     QWidget* modal = QApplication::activeModalWidget();
-    const Qt::WindowModality wanted =
-        modal != nullptr && modal != this ? Qt::ApplicationModal : Qt::NonModal;
-    if (windowModality() != wanted) {
-        hide();
-        setWindowModality(wanted);
+    if (modal != this) {
+        const Qt::WindowModality wanted = modal != nullptr ? Qt::ApplicationModal : Qt::NonModal;
+        if (windowModality() != wanted) {
+            hide();
+            setWindowModality(wanted);
+        }
     }
     show();
     raise();
     activateWindow();
+    // After show(): the pictures are fitted to the width the page has.
+    openPage(helpPageFor(topic));
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -202,6 +203,20 @@ TEST_F(HelpWindowTest, APageIsShownAsFormattedText) {
     EXPECT_NE(document->findBlockByNumber(2).textList(), nullptr) << "the list is a list";
 }
 
+TEST_F(HelpWindowTest, APictureWiderThanThePageIsFittedToIt) {
+    QImage wide(3000, 40, QImage::Format_RGB32);
+    wide.fill(Qt::darkBlue);
+    fs::create_directory(folder.path() / "pictures");
+    ASSERT_TRUE(wide.save(QString::fromStdString(folder.file("pictures/wide.png"))));
+    page("index.md", "# Zentab Help\n\n![A wide picture](pictures/wide.png)\n");
+    ASSERT_TRUE(window.showTopic(""));
+    const QVariant shown = window.browser()->document()->resource(QTextDocument::ImageResource,
+                                                                  QUrl("pictures/wide.png"));
+    ASSERT_EQ(shown.typeId(), QMetaType::QImage);
+    EXPECT_GT(shown.value<QImage>().width(), 100);
+    EXPECT_LE(shown.value<QImage>().width(), window.browser()->viewport()->width());
+}
+
 TEST_F(HelpWindowTest, TheContentsAndTheLinksOpenPagesAndBackAndForwardRetraceThem) {
     page("index.md", "# Zentab Help\n\n- [Parameters](parameters.md)\n"
                      "- [Snapshots](snapshots.md)\n- [The web site](https://example.org)\n");
@@ -282,6 +297,11 @@ TEST(HelpKeyFilterTest, F1AsksForTheTopicOfTheDialogItWasPressedIn) {
 
     QTest::keyClick(edit, Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_EQ(asked.size(), 1U) << "Shift+F1 is not the help key";
+
+    HelpWindow help([](const QString&) {}, &dialog);
+    auto* search = help.findChild<QLineEdit*>("searchEdit");
+    QTest::keyClick(search, Qt::Key_F1);
+    EXPECT_EQ(asked.size(), 1U) << "F1 in the help window asks for nothing";
 
     qApp->removeEventFilter(&filter);
 }
