@@ -21,7 +21,7 @@ class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     // `message` tells the user when there is no help to show. The window stays hidden until a
-    // topic is shown and closes with `parent`.
+    // topic is shown and goes away with `parent`.
     HelpWindow(std::function<void(const QString&)> message, QWidget* parent);
 
     // Shows the page of `topic` (a dialog's object name; empty for the contents), or the
