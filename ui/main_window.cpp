@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
@@ -16,6 +17,8 @@
 #include "settings/preferences.h"
 #include "ui/command_set.h"
 #include "ui/dialogs/control_panel.h"
+#include "ui/help_key_filter.h"
+#include "ui/help_window.h"
 #include "ui/report_view.h"
 
 // The icons are compiled into the static ui library; nothing else would pull them in.
@@ -60,6 +63,12 @@ MainWindow::MainWindow(QWidget* parent)
     setMinimumSize(WindowPlacement::kMinWidth, WindowPlacement::kMinHeight);
     preferencePath_ = PreferenceStore::defaultPath();
     fillServices();
+    help_ = new HelpWindow([this](const QString& text) { host_.showMessage(toReportText(text)); },
+                           this);
+    // F1 anywhere in the program opens the help of the window it was pressed in.
+    helpKeys_ = std::make_unique<HelpKeyFilter>(
+        [this](QWidget*, const std::string& topic) { showHelp(topic); });
+    qApp->installEventFilter(helpKeys_.get());
 
     commands_ = new CommandSet(*this);
     commands_->fillMenuBar(*menuBar());
@@ -94,6 +103,7 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    qApp->removeEventFilter(helpKeys_.get());
     timer_.stop();
     closeWhenIdle_ = false;
     exitWhenIdle_.reset();

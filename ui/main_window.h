@@ -29,6 +29,8 @@ namespace zentab {
 
 class CommandSet;
 class ControlPanel;
+class HelpKeyFilter;
+class HelpWindow;
 class ReportView;
 
 inline constexpr const char* kReportNotSaved =
@@ -101,6 +103,7 @@ public:
     void setRecentFiles(std::vector<std::string> paths);
     // The find dialog while it is open.
     QDialog* findDialog() const { return find_; }
+    HelpWindow* helpWindow() const { return help_; }
     // Sets a side (1 or 2); nullptr leaves it undefined. Refused while a worker exists.
     bool setSide(int number, std::unique_ptr<DatabaseSource> side);
     // Starts a comparison run with the current settings and sides.
@@ -139,7 +142,9 @@ private:
     QLabel* side1Pane_ = nullptr;
     QLabel* side2Pane_ = nullptr;
     QToolBar* toolBar_ = nullptr;
-    QPointer<QDialog> find_; // modeless, owned by the window
+    QPointer<QDialog> find_;     // modeless, owned by the window
+    HelpWindow* help_ = nullptr; // owned by the window
+    std::unique_ptr<HelpKeyFilter> helpKeys_;
     DialogServices services_;
     std::string preferencePath_;
     std::vector<std::string> recentFiles_;

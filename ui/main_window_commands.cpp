@@ -28,6 +28,7 @@
 #include "ui/dialogs/parameters_dialog.h"
 #include "ui/dialogs/snapshot_dialog.h"
 #include "ui/dialogs/sql_compare_dialog.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/report_printer.h"
 #include "ui/report_view.h"
@@ -263,8 +264,7 @@ bool MainWindow::statusBarShown() const {
 }
 
 void MainWindow::showHelp(const std::string& topic) {
-    (void)topic;
-    host_.showMessage("The help could not be found.");
+    help_->showTopic(topic);
 }
 
 void MainWindow::showAbout() {

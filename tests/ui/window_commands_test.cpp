@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@
 #include "settings/profile_file.h"
 #include "support/run_fixture.h"
 #include "support/temp_dir.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/report_view.h"
 #include "ui_fixture.h"
@@ -353,6 +355,21 @@ TEST_F(WindowCommands, ViewMenuHidesAndShowsTheBars) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTest::keySequence(window.get(), QKeySequence("Ctrl+F"));
     EXPECT_NE(window->findDialog(), nullptr);
+}
+
+TEST_F(WindowCommands, HelpOpensTheContentsOrTheTopicOfADialog) {
+    ::setenv("ZENTAB_HELP_DIR", ZENTAB_BUILD_HELP_DIR, 1);
+    auto window = newWindow();
+    window->action(CommandId::HelpTopics)->trigger();
+    HelpWindow* help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentPage(), "index.md");
+    window->services().help(window.get(), "ParametersDialog");
+    EXPECT_EQ(help->currentPage(), "parameters.md");
+    EXPECT_TRUE(prompts->shown.empty());
+    help->close();
+    ::unsetenv("ZENTAB_HELP_DIR");
 }
 
 TEST_F(WindowCommands, AboutNamesTheVersion) {
