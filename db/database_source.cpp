@@ -228,6 +228,11 @@ void DatabaseSource::readDriverFacts(const std::string& specialCharactersPrefere
                                       static_cast<SQLSMALLINT>(buffer.size()), &length);
         return CheckReturn(result, "SQLGetInfo") ? bufferText(buffer) : std::string();
     };
+    identifierQuote = infoText(SQL_IDENTIFIER_QUOTE_CHAR);
+    // A blank is how a driver says that it quotes nothing.
+    if (trim(identifierQuote).empty()) {
+        identifierQuote.clear();
+    }
     specialCharacters = infoText(SQL_SPECIAL_CHARACTERS);
     if (specialCharacters.empty()) {
         specialCharacters = specialCharactersPreference;

@@ -134,6 +134,9 @@ public:
     // What the side does to unquoted names: a mixed-case name on a side that folds to lower
     // case must be quoted to be found.
     IdentifierCase identifierCase = IdentifierCase::Unknown;
+    // SQL_IDENTIFIER_QUOTE_CHAR, what the driver quotes names with: the backquote for MariaDB
+    // and MySQL. Empty when it reports none, and for a snapshot side.
+    std::string identifierQuote;
     std::string userName;
     std::string serverName;
     std::string databaseFile;

@@ -17,8 +17,8 @@ StatementSide statementSide(const DatabaseSource& side, bool isDatabase1,
     facts.reportedUser = side.defaultOwner;
     facts.specialCharacters = side.specialCharacters;
     facts.identifierCase = side.identifierCase;
-    facts.quotes = quoteStringsFor(side.b_IsCatalog, preferences.specObjStringOpen,
-                                   preferences.specObjStringClose);
+    facts.quotes = quoteStringsFor(side.b_IsCatalog, side.identifierQuote,
+                                   preferences.specObjStringOpen, preferences.specObjStringClose);
     return facts;
 }
 

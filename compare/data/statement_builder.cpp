@@ -80,12 +80,15 @@ bool quoteColumn(std::string_view name, const StatementSide& side, int autoSpeci
 
 } // namespace
 
-QuoteStrings quoteStringsFor(bool isCatalog, const std::optional<std::string>& preferredOpen,
+QuoteStrings quoteStringsFor(bool isCatalog, std::string_view driverQuote,
+                             const std::optional<std::string>& preferredOpen,
                              const std::optional<std::string>& preferredClose) {
     QuoteStrings quotes;
     if (isCatalog) {
-        quotes.open = "[";
-        quotes.close = "]";
+        // Catalog-qualified systems differ in how they quote (MariaDB rejects brackets); only a
+        // driver that does not say keeps the brackets.
+        quotes.open = driverQuote.empty() ? "[" : std::string(driverQuote);
+        quotes.close = driverQuote.empty() ? "]" : std::string(driverQuote);
     }
     // An empty string could not keep a name apart from the statement around it.
     if (preferredOpen && !preferredOpen->empty()) {

@@ -18,9 +18,11 @@ struct QuoteStrings {
     std::string close = "\"";
 };
 
-// Double quotes, or brackets for a side qualified by catalog; the per-user values replace
-// either default when they are stored.
-QuoteStrings quoteStringsFor(bool isCatalog, const std::optional<std::string>& preferredOpen,
+// Double quotes; for a side qualified by catalog, the quote its driver reports (`driverQuote`),
+// or brackets when it reports none. The per-user values replace either default when they are
+// stored.
+QuoteStrings quoteStringsFor(bool isCatalog, std::string_view driverQuote,
+                             const std::optional<std::string>& preferredOpen,
                              const std::optional<std::string>& preferredClose);
 
 // What the builder needs to know about the side the statement is for.

@@ -376,27 +376,33 @@ TEST(StatementBuilder, LettersOfTheOtherCaseAreQuotedWhereTheSideFoldsNames) {
     EXPECT_EQ(objectNameInStatement("t", owned, 2), "Sales.t");
 }
 
-TEST(StatementBuilder, QuoteStringsComeFromTheCatalogFlagOrThePreferences) {
+TEST(StatementBuilder, QuoteStringsComeFromTheCatalogFlagTheDriverOrThePreferences) {
     struct QuoteCase {
         bool isCatalog;
+        std::string driverQuote;
         std::optional<std::string> open;
         std::optional<std::string> close;
         std::string expectedOpen;
         std::string expectedClose;
     };
     const std::vector<QuoteCase> cases = {
-        {false, std::nullopt, std::nullopt, "\"", "\""},
-        {true, std::nullopt, std::nullopt, "[", "]"},
-        {true, std::string("`"), std::string("`"), "`", "`"},
-        {false, std::string("<"), std::nullopt, "<", "\""},
-        {true, std::nullopt, std::string(")"), "[", ")"},
+        {false, "", std::nullopt, std::nullopt, "\"", "\""},
+        {true, "", std::nullopt, std::nullopt, "[", "]"},
+        {true, "`", std::nullopt, std::nullopt, "`", "`"},
+        {true, "\"", std::nullopt, std::nullopt, "\"", "\""},
+        // A schema side keeps the double quote whatever its driver reports.
+        {false, "`", std::nullopt, std::nullopt, "\"", "\""},
+        {true, "`", std::string("["), std::string("]"), "[", "]"},
+        {true, "", std::string("`"), std::string("`"), "`", "`"},
+        {false, "", std::string("<"), std::nullopt, "<", "\""},
+        {true, "", std::nullopt, std::string(")"), "[", ")"},
         // An empty string could not keep a name apart from the statement around it.
-        {false, std::string(""), std::string(""), "\"", "\""},
+        {false, "", std::string(""), std::string(""), "\"", "\""},
     };
     for (const QuoteCase& c : cases) {
-        const QuoteStrings quotes = quoteStringsFor(c.isCatalog, c.open, c.close);
-        EXPECT_EQ(quotes.open, c.expectedOpen);
-        EXPECT_EQ(quotes.close, c.expectedClose);
+        const QuoteStrings quotes = quoteStringsFor(c.isCatalog, c.driverQuote, c.open, c.close);
+        EXPECT_EQ(quotes.open, c.expectedOpen) << c.isCatalog << c.driverQuote;
+        EXPECT_EQ(quotes.close, c.expectedClose) << c.isCatalog << c.driverQuote;
     }
 }
 

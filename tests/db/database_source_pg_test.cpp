@@ -33,6 +33,7 @@ TEST_F(PostgresSource, DriverFactsAndLists) {
     EXPECT_EQ(side->specialCharacters, "_ ");
     // Unquoted names are folded to lower case.
     EXPECT_EQ(side->identifierCase, IdentifierCase::Lower);
+    EXPECT_EQ(side->identifierQuote, "\"");
     ASSERT_FALSE(side->userName.empty());
     EXPECT_EQ(side->s_DatabaseUser, side->defaultOwner);
     EXPECT_EQ(side->displayName, side->userName + "@(" + side->serverName + ")");

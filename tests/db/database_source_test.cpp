@@ -151,6 +151,7 @@ TEST_F(SqliteSource, ConnectStoredAsksTheDriver) {
     EXPECT_EQ(side->maxOrderByColumns, 10000);
     EXPECT_EQ(side->specialCharacters, "#$ ");
     EXPECT_EQ(side->identifierCase, IdentifierCase::Sensitive);
+    EXPECT_EQ(side->identifierQuote, "\"");
 
     const std::string path = dir.file("side.db");
     EXPECT_EQ(side->s_ConnectString.rfind("DSN=;Database=" + path + ";", 0), 0u)
@@ -257,6 +258,7 @@ TEST(SnapshotSide, ChosenFileNamesTheSide) {
     EXPECT_EQ(side->s_DatabaseUser, "");
     EXPECT_EQ(side->specialCharacters, "");
     EXPECT_EQ(side->identifierCase, IdentifierCase::Unknown);
+    EXPECT_EQ(side->identifierQuote, "");
     EXPECT_FALSE(side->snapshotReader);
     EXPECT_TRUE(host.messages().empty());
 }

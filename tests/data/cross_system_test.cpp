@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compare/data/data_statement.h"
+#include "data/data_fixture.h"
+
+namespace zentab {
+namespace {
+
+// The text with each run of blanks cut to one: the layout is checked elsewhere.
+std::string squeezed(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c != ' ' || out.empty() || out.back() != ' ') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+ColumnEntry column(const std::string& name) {
+    ColumnEntry entry;
+    entry.name = name;
+    entry.orderable = true;
+    return entry;
+}
+
+class CrossSystemRun : public test::DataRun {
+protected:
+    // A side that names no owner and is qualified by catalog, as a side chosen interactively
+    // with "-not required-" is.
+    std::unique_ptr<DatabaseSource> catalogSide(const std::string& connect) {
+        auto side = DatabaseSource::ConnectStored(host, connect, "-not required-", "1",
+                                                  session.preferences.specialCharacters);
+        EXPECT_FALSE(side->notUsable) << testing::PrintToString(host.messages());
+        EXPECT_TRUE(side->b_IsCatalog);
+        EXPECT_EQ(side->s_DatabaseUser, "");
+        return side;
+    }
+};
+
+// SQLite reports the double quote as its identifier quote: a catalog side quotes with it as a
+// schema side does, and the stored quote strings still win over both.
+TEST_F(CrossSystemRun, CatalogSideQuotesAsItsDriverSays) {
+    test::executeSql(sqlite1(), {"CREATE TABLE \"Order Lines\" (id integer, \"line text\" text)"});
+    test::executeSql(sqlite2(), {"CREATE TABLE \"Order Lines\" (id integer, \"line text\" text)"});
+    ObjectEntry object;
+    object.nameInDb1 = object.nameInDb2 = "Order Lines";
+    object.columns = {column("id"), column("line text")};
+    object.columns[0].nameInDb2 = "id";
+    object.columns[1].nameInDb2 = "line text";
+    struct Case {
+        const char* what;
+        bool catalog;
+        std::optional<std::string> open;
+        std::optional<std::string> close;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"catalog side", true, std::nullopt, std::nullopt,
+         "select id, \"line text\" from \"Order Lines\" order by id, \"line text\""},
+        {"schema side", false, std::nullopt, std::nullopt,
+         "select id, \"line text\" from \"Order Lines\" order by id, \"line text\""},
+        {"catalog side with stored quotes", true, std::string("<"), std::string(">"),
+         "select id, <line text> from <Order Lines> order by id, <line text>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        useSide(1, connectSide(sqlite1()));
+        useSide(2, c.catalog ? catalogSide(sqlite2()) : connectSide(sqlite2()));
+        session.preferences.specObjStringOpen = c.open;
+        session.preferences.specObjStringClose = c.close;
+        const std::string text = buildObjectStatement(session, object, false).text;
+        EXPECT_EQ(text, c.expected);
+        // The statement is what the side runs.
+        OdbcStatement statement;
+        std::string error;
+        if (!c.open) {
+            EXPECT_TRUE(session.side2->ExecuteStatement(text, statement, error)) << error;
+            session.side2->FreeStatement(statement);
+        }
+    }
+}
+
+// Two databases of the test server that belong to one test, created empty and dropped at the
+// end: their sides name no owner, so they must see nothing but their own tables.
+class PostgresDatabasesRun : public CrossSystemRun {
+protected:
+    void SetUp() override {
+        std::optional<std::string> server = test::postgresConnectString();
+        if (!server) {
+            if (test::postgresRequired()) {
+                FAIL() << test::kPostgresMissing;
+            }
+            GTEST_SKIP() << test::kPostgresMissing;
+        }
+        server_ = *server;
+        for (int number : {1, 2}) {
+            names_.push_back("zt_cross_" + std::to_string(getpid()) + "_" + std::to_string(number));
+            test::executeSql(server_, {"DROP DATABASE IF EXISTS " + names_.back(),
+                                       "CREATE DATABASE " + names_.back()});
+        }
+    }
+
+    void TearDown() override {
+        // The sides hold connections to the databases.
+        session.side1.reset();
+        session.side2.reset();
+        for (const std::string& name : names_) {
+            test::executeSql(server_, {"DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"});
+        }
+    }
+
+    std::string connect(int number) const {
+        return test::withDatabase(server_, names_.at(number - 1));
+    }
+
+    std::string server_;
+    std::vector<std::string> names_;
+};
+
+// A catalog side of PostgreSQL quotes with the double quote its driver reports; brackets, which
+// PostgreSQL rejects, are not for it.
+TEST_F(PostgresDatabasesRun, CatalogSidesRunTheirStatements) {
+    const std::string create = "CREATE TABLE \"Order Lines\" (id integer, \"line text\" text)";
+    test::executeSql(connect(1), {create, "INSERT INTO \"Order Lines\" VALUES (1, 'a'), (2, 'b')"});
+    test::executeSql(connect(2), {create, "INSERT INTO \"Order Lines\" VALUES (1, 'a'), (2, 'c')"});
+    useSide(1, catalogSide(connect(1)));
+    useSide(2, catalogSide(connect(2)));
+    run();
+    EXPECT_EQ(squeezed(dataText(1, 1)), "\r\n\r\n\r\nDifferences found in table Order Lines\r\n\r\n"
+                                        " id _line text _\r\n"
+                                        "\r\n< 2 b \r\n> 2 c ");
+    EXPECT_FALSE(session.troubleFound);
+}
+
+} // namespace
+} // namespace zentab
