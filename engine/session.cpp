@@ -6,6 +6,36 @@
 
 namespace zentab {
 
+namespace {
+
+std::string databaseSuffix(const DatabaseSource& side) {
+    return side.databaseName.empty() ? std::string() : " (" + side.databaseName + ")";
+}
+
+// The name without what an earlier run added to it.
+std::string baseDisplayName(const DatabaseSource& side) {
+    const std::string added = databaseSuffix(side);
+    const std::string& name = side.displayName;
+    if (!added.empty() && name.size() > added.size() && name.ends_with(added)) {
+        return name.substr(0, name.size() - added.size());
+    }
+    return name;
+}
+
+// A report that names both sides alike cannot say which side a line means.
+void distinguishDisplayNames(DatabaseSource& one, DatabaseSource& two) {
+    std::string name1 = baseDisplayName(one);
+    std::string name2 = baseDisplayName(two);
+    if (name1 == name2) {
+        name1 += databaseSuffix(one);
+        name2 += databaseSuffix(two);
+    }
+    one.displayName = std::move(name1);
+    two.displayName = std::move(name2);
+}
+
+} // namespace
+
 Session::Session(RunHost& host, PhaseTable phaseTable)
     : writer(report, settings, host), phases(std::move(phaseTable)), host_(host) {}
 
@@ -77,6 +107,9 @@ void Session::wireSides() {
         if (*side) {
             (*side)->attach(sideWiring_);
         }
+    }
+    if (side1 && side2) {
+        distinguishDisplayNames(*side1, *side2);
     }
 }
 

@@ -119,7 +119,8 @@ public:
 
     // Attaches both sides to the session, whoever opened them: their messages reach the host,
     // and a list retrieval on the worker ends when the run is stopped. The run driver does it
-    // at the start of every run.
+    // at the start of every run. Two sides that would be named alike (two databases of one
+    // server) are then named with the database each driver reports, "name (database)".
     void wireSides();
 
 private:

@@ -141,5 +141,34 @@ TEST_F(PostgresDatabasesRun, CatalogSidesRunTheirStatements) {
     EXPECT_FALSE(session.troubleFound);
 }
 
+// Two databases of one server look alike by user and server: each side's name says which
+// database it is, in the header and in every line that names a side, and a second run does not
+// add it again.
+TEST_F(PostgresDatabasesRun, EqualDisplayNamesGetTheDatabaseName) {
+    test::executeSql(connect(1),
+                     {"CREATE TABLE a (id integer)", "CREATE TABLE only1 (id integer)"});
+    test::executeSql(connect(2), {"CREATE TABLE a (id integer)"});
+    useSide(1, connectSide(connect(1)));
+    useSide(2, connectSide(connect(2)));
+    session.settings.b_DoTabStruct = true;
+    ASSERT_EQ(session.side1->displayName, session.side2->displayName);
+    const std::string shared = session.side1->displayName;
+    const std::string name1 = shared + " (" + names_[0] + ")";
+    const std::string name2 = shared + " (" + names_[1] + ")";
+    for (int pass = 1; pass <= 2; ++pass) {
+        SCOPED_TRACE(pass);
+        run();
+        const std::string report = session.report.text();
+        const std::string head =
+            "< DATABASE 1:  " + name1 + "\r\n> DATABASE 2:  " + name2 +
+            "\r\n\r\n\r\n2 tables were found in " + name1 + "\r\n1 table was found in " + name2 +
+            "\r\n\r\n\r\nThe following tables DO NOT exist in " + name2 + "\r\n\r\n\t\tonly1\r\n";
+        EXPECT_EQ(report.substr(0, head.size()), head);
+        const std::string tail =
+            "\r\n\r\nNo data differences were found in table a" + std::string(test::kEndLine);
+        EXPECT_TRUE(report.ends_with(tail)) << report;
+    }
+}
+
 } // namespace
 } // namespace zentab
