@@ -180,7 +180,7 @@ public:
             if (object->compareData) {
                 compareObject(*object);
             } else if (!snapshotRun_) {
-                // A column only Database 2 has keeps the rows apart: the object differs, also
+                // A column only one side has keeps the rows apart: the object differs, also
                 // when the structure comparison was not asked to say so.
                 s_.differencesFound = true;
             }

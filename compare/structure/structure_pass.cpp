@@ -304,6 +304,11 @@ private:
     void endOfObject(ObjectEntry& object) {
         for (const ColumnEntry& entry : object.columns) {
             if (!entry.matched) {
+                // Database 2's statement would name a column it lacks: the rows cannot be
+                // compared, as with a column only Database 2 has. (Procedures have no rows.)
+                if (!parameters_) {
+                    object.compareData = false;
+                }
                 object.structureDiffers = true;
                 reportLine(object, entry, kShortRule);
             }

@@ -89,6 +89,44 @@ TEST_F(CrossSystemRun, CatalogSideQuotesAsItsDriverSays) {
     }
 }
 
+// A column only one side has keeps the rows of the two sides apart whichever side has it: the
+// table's data is passed over, as it is when Database 2 has the column, and the other tables are
+// compared.
+TEST_F(CrossSystemRun, ColumnOnOneSideOnlyPassesTheDataOver) {
+    const std::vector<std::string> common = {"CREATE TABLE u (id integer)",
+                                             "INSERT INTO u VALUES (1)"};
+    const std::string narrow = "CREATE TABLE t (id integer)";
+    const std::string wide = "CREATE TABLE t (id integer, extra integer)";
+    struct Case {
+        const char* what;
+        std::string create1;
+        std::string create2;
+    };
+    const std::vector<Case> cases = {
+        {"the column only on Database 2", narrow, wide},
+        {"the column only on Database 1", wide, narrow},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        session.side1.reset();
+        session.side2.reset();
+        std::filesystem::remove(dir.file("one.db"));
+        std::filesystem::remove(dir.file("two.db"));
+        std::vector<std::string> sql1 = common;
+        std::vector<std::string> sql2 = {"CREATE TABLE u (id integer)", "INSERT INTO u VALUES (2)"};
+        sql1.push_back(c.create1);
+        sql1.push_back("INSERT INTO t (id) VALUES (1)");
+        sql2.push_back(c.create2);
+        sql2.push_back("INSERT INTO t (id) VALUES (2)");
+        sqliteSides(sql1, sql2);
+        run();
+        EXPECT_EQ(squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table u\r\n\r\n"
+                                            " id _\r\n\r\n< 1 \r\n> 2 ");
+        EXPECT_TRUE(session.differencesFound);
+        EXPECT_FALSE(session.troubleFound);
+    }
+}
+
 // Two databases of the test server that belong to one test, created empty and dropped at the
 // end: their sides name no owner, so they must see nothing but their own tables.
 class PostgresDatabasesRun : public CrossSystemRun {

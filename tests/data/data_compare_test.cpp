@@ -145,13 +145,16 @@ TEST_F(DataRun, ExecutiveSummaryMarksTheObjectAndEndsItSilently) {
 }
 
 TEST_F(DataRun, ExecutionErrorsAreReportedAndTheRunGoesOn) {
-    // A fails on Database 1 (its condition is not SQL); B2 on Database 2, which lacks a column
-    // and spells the table in lower case; C is compared as usual.
+    // A fails on Database 1 (its condition is not SQL); B2 on Database 2, which spells the
+    // table in lower case and lacks the column its condition names (ignored, so the columns
+    // compared are the same); C is compared as usual.
     sqliteSides({"CREATE TABLE A (id integer)", "CREATE TABLE B2 (id integer, extra integer)",
                  "CREATE TABLE C (id integer)", "INSERT INTO C VALUES (1)"},
                 {"CREATE TABLE A (id integer)", "CREATE TABLE b2 (id integer)",
                  "CREATE TABLE C (id integer)", "INSERT INTO C VALUES (2)"});
     session.settings.whereStatements["A"] = "id = = 1";
+    session.settings.whereStatements["B2"] = "extra is null";
+    session.settings.ignoreColumns = {"EXTRA"};
     run();
     const std::string& name1 = session.side1->displayName;
     const std::string& name2 = session.side2->displayName;
