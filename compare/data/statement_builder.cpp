@@ -109,7 +109,7 @@ std::string columnNameInStatement(std::string_view name, bool forOrderBy, const 
         (equalsIgnoringCase(own, "ASC") || equalsIgnoringCase(own, "DESC"))) {
         quote = true;
     }
-    return quote ? quoted(own, side.quotes) : std::string(name);
+    return quote ? quoted(own, side.quotes) : std::string(own);
 }
 
 std::string objectNameInStatement(std::string_view name, const StatementSide& side,
@@ -118,7 +118,7 @@ std::string objectNameInStatement(std::string_view name, const StatementSide& si
     // Unlike a column, a table whose name begins with a digit is left bare.
     const bool quote = mustBeQuoted(own, side.quotes) || autoSpecialName == 1 ||
                        (autoSpecialName == 0 && foldsToAnotherName(own, side.identifierCase));
-    std::string text = quote ? quoted(own, side.quotes) : std::string(name);
+    std::string text = quote ? quoted(own, side.quotes) : std::string(own);
 
     // Another owner's objects need the owner in front; Database 2 does not ask whether its
     // driver listed schemas.

@@ -38,8 +38,8 @@ struct StatementSide {
 };
 
 struct StatementRequest {
-    std::string objectName;       // as Database 1 spells it, for both sides
-    std::string objectNameOnSide; // as this side spells it, when known; used where it is quoted
+    std::string objectName;       // as Database 1 spells it
+    std::string objectNameOnSide; // as this side spells it, when known and it is not Database 1
     const std::vector<ColumnEntry>* columns = nullptr;
     StatementSide side;
     int orderByLimit1 = 10000; // most ORDER BY columns each side's driver accepts
@@ -56,9 +56,9 @@ struct BuiltStatement {
 
 BuiltStatement buildDataStatement(const StatementRequest& request);
 
-// The pieces, for the builder and its tests. A name is written as Database 1 spells it unless
-// it is quoted: a quoted name is matched exactly, so it is written as the side itself spells it
-// (`nameOnSide`; empty when that is the same).
+// The pieces, for the builder and its tests. A name is written as the side itself spells it
+// (`nameOnSide`; empty when that is Database 1's spelling): names may have matched only when
+// case was ignored, and a side that keeps case finds only its own spelling.
 
 // A column name as the select list (forOrderBy false) or the ORDER BY list writes it.
 std::string columnNameInStatement(std::string_view name, bool forOrderBy, const StatementSide& side,

@@ -127,6 +127,25 @@ TEST_F(CrossSystemRun, ColumnOnOneSideOnlyPassesTheDataOver) {
     }
 }
 
+// Names that matched only when case was ignored: each side's statement names the table and
+// its columns as that side spells them, and the spelling is what the list and column passes
+// found.
+TEST_F(CrossSystemRun, EachSideSpellsItsOwnNames) {
+    sqliteSides({"CREATE TABLE Album (AlbumId integer, Title varchar(20))",
+                 "INSERT INTO Album VALUES (1, 'One')"},
+                {"CREATE TABLE album (albumid integer, title varchar(20))",
+                 "INSERT INTO album VALUES (1, 'One')"});
+    run();
+    EXPECT_EQ(squeezed(dataText(1, 1)),
+              "\r\n\r\n\r\nNo data differences were found in table Album");
+    const ObjectEntry* album = common("album");
+    ASSERT_NE(album, nullptr);
+    EXPECT_EQ(buildObjectStatement(session, *album, true).text,
+              "select AlbumId, Title from Album order by AlbumId, Title");
+    EXPECT_EQ(buildObjectStatement(session, *album, false).text,
+              "select albumid, title from album order by albumid, title");
+}
+
 // Two databases of the test server that belong to one test, created empty and dropped at the
 // end: their sides name no owner, so they must see nothing but their own tables.
 class PostgresDatabasesRun : public CrossSystemRun {
