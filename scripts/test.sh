@@ -2,7 +2,7 @@
 # Installs what is missing, checks the formatting and the layering of the C++ files, builds,
 # starts a throwaway PostgreSQL server and runs every test: in a normal build, in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, and the run-control tests again under
-# ThreadSanitizer in a build without Qt; then runs each fuzz target for 60 seconds. Every build
+# ThreadSanitizer in a build without Qt; then runs each fuzz target for 30 seconds. Every build
 # treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,4 +54,4 @@ BUILD_TARGETS="test_run_control test_run_driver" \
     run_suite "thread, without Qt" "$root/build-tsan" -DZENTAB_SANITIZE=thread -DZENTAB_WITH_QT=OFF
 
 echo "== Fuzzing (60 s per target)"
-"$root/scripts/fuzz.sh" 60 -DZENTAB_WERROR=ON
+"$root/scripts/fuzz.sh" 30 -DZENTAB_WERROR=ON
