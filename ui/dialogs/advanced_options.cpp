@@ -49,8 +49,8 @@ AdvancedOptionsSheet::AdvancedOptionsSheet(Session& session, CompareSettings& ed
     connect(buttons, &QDialogButtonBox::accepted, this, &AdvancedOptionsSheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &AdvancedOptionsSheet::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this, services] {
-        if (services != nullptr && services->help) {
-            services->help(this, objectName().toStdString());
+        if (services != nullptr) {
+            services->openHelp(this, objectName().toStdString());
         }
     });
 

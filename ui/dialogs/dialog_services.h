@@ -27,6 +27,13 @@ struct DialogServices {
     std::function<void()> sidesChanged;
     // The help topic of a dialog (its object name, e.g. "ParametersDialog").
     std::function<void(QWidget* parent, const std::string& topic)> help;
+
+    // A dialog's Help button: its topic, when help is wired.
+    void openHelp(QWidget* parent, const std::string& topic) const {
+        if (help) {
+            help(parent, topic);
+        }
+    }
 };
 
 } // namespace zentab

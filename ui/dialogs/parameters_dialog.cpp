@@ -139,11 +139,7 @@ ParametersDialog::ParametersDialog(Session& session, CompareSettings& edited,
     connect(general, &QPushButton::clicked, this, &ParametersDialog::general);
     connect(start, &QPushButton::clicked, this, &ParametersDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ParametersDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (services_.help) {
-            services_.help(this, kHelpTopic);
-        }
-    });
+    connect(help, &QPushButton::clicked, this, [this] { services_.openHelp(this, kHelpTopic); });
 
     for (int number = 1; number <= 2; ++number) {
         fillOwners(number, false);

@@ -17,6 +17,7 @@
 #include "compare/snapshot/snapshot_parameters.h"
 #include "engine/session.h"
 #include "ui/dialogs/dialog_services.h"
+#include "ui/dialogs/start_buttons.h"
 #include "ui/qt_host.h"
 
 namespace zentab {
@@ -86,14 +87,10 @@ SnapshotDialog::SnapshotDialog(SnapshotParameters& parameters, Session& session,
     locationRow->addWidget(location_, 1);
     locationRow->addWidget(browse_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    start_ = buttons->addButton("Start", QDialogButtonBox::AcceptRole);
-    start_->setObjectName("startButton");
-    start_->setDefault(true);
-    QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("cancelButton");
-    QPushButton* help = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-    help->setObjectName("helpButton");
+    const StartButtons buttons = makeStartButtons(*this, services_, "SnapshotDialog");
+    start_ = buttons.start;
+    QPushButton* cancel = buttons.cancel;
+    QPushButton* help = buttons.help;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(databaseRow);
@@ -102,7 +99,7 @@ SnapshotDialog::SnapshotDialog(SnapshotParameters& parameters, Session& session,
     layout->addWidget(locationLabel);
     layout->addLayout(locationRow);
     layout->addStretch();
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     setTabOrder(database_, owners_);
     for (int i = 0; i < 6; ++i) {
@@ -122,12 +119,6 @@ SnapshotDialog::SnapshotDialog(SnapshotParameters& parameters, Session& session,
     connect(browse_, &QPushButton::clicked, this, &SnapshotDialog::browse);
     // Start is checked before the dialog closes, so it does not go through accepted().
     connect(start_, &QPushButton::clicked, this, &SnapshotDialog::startPressed);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (services_.help) {
-            services_.help(this, "SnapshotDialog");
-        }
-    });
 
     showParameters();
     setMinimumSize(sizeHint().expandedTo(QSize(520, 0)));

@@ -14,6 +14,7 @@
 #include "engine/session.h"
 #include "engine/stored_side.h"
 #include "ui/dialogs/dialog_services.h"
+#include "ui/dialogs/start_buttons.h"
 #include "ui/qt_host.h"
 
 namespace zentab {
@@ -82,14 +83,10 @@ SqlCompareDialog::SqlCompareDialog(Session& session, std::string& statement1,
     copyRow->addWidget(copy_);
     copyRow->addStretch();
 
-    auto* buttons = new QDialogButtonBox(this);
-    start_ = buttons->addButton("Start", QDialogButtonBox::AcceptRole);
-    start_->setObjectName("startButton");
-    start_->setDefault(true);
-    QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    cancel->setObjectName("cancelButton");
-    QPushButton* help = buttons->addButton("Help", QDialogButtonBox::HelpRole);
-    help->setObjectName("helpButton");
+    const StartButtons buttons = makeStartButtons(*this, services_, "SqlCompareDialog");
+    start_ = buttons.start;
+    QPushButton* cancel = buttons.cancel;
+    QPushButton* help = buttons.help;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(sideRow);
@@ -98,7 +95,7 @@ SqlCompareDialog::SqlCompareDialog(Session& session, std::string& statement1,
     layout->addLayout(copyRow);
     layout->addWidget(label2);
     layout->addWidget(edit2_, 1);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 
     setTabOrder(side1_, side2_);
     setTabOrder(side2_, general_);
@@ -115,12 +112,6 @@ SqlCompareDialog::SqlCompareDialog(Session& session, std::string& statement1,
     connect(side2_, &QPushButton::clicked, this, [this] { chooseDatabase(2); });
     connect(general_, &QPushButton::clicked, this, &SqlCompareDialog::generalOptions);
     connect(start_, &QPushButton::clicked, this, &SqlCompareDialog::startPressed);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (services_.help) {
-            services_.help(this, "SqlCompareDialog");
-        }
-    });
 
     showSides();
     setMinimumSize(QSize(560, 420));
