@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql sqlite3
     postgresql util-linux locales
+    mariadb-server-core mariadb-client-core odbc-mariadb
     libcli11-dev libgtest-dev
     qt6-base-dev libgl-dev libqt6svg6
     unrtf poppler-utils time
@@ -30,8 +31,8 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}" >/dev/null
 fi
 
-# The driver packages register themselves with the driver manager; make sure both names exist.
-for driver in SQLite3 "PostgreSQL ANSI"; do
+# The driver packages register themselves with the driver manager; make sure the names exist.
+for driver in SQLite3 "PostgreSQL ANSI" "MariaDB Unicode"; do
     if ! odbcinst -q -d -n "$driver" >/dev/null 2>&1; then
         echo "The ODBC driver \"$driver\" is not registered with unixODBC." >&2
         exit 1

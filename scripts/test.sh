@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting and the layering of the C++ files, builds,
-# starts a throwaway PostgreSQL server and runs every test: in a normal build, in an
+# starts throwaway PostgreSQL and MariaDB servers and runs every test: in a normal build, in an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, and the run-control tests again under
 # ThreadSanitizer in a build without Qt; then runs each fuzz target for 30 seconds. Every build
 # treats compiler warnings as errors.
@@ -20,6 +20,7 @@ work=$(mktemp -d /tmp/zentab-tests.XXXXXX)
 chmod 755 "$work"
 cleanup() {
     "$root/scripts/pg_server.sh" stop "$work/pg" || true
+    "$root/scripts/mariadb_server.sh" stop "$work/mariadb" || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -30,11 +31,15 @@ ZENTAB_TEST_PG=$("$root/scripts/pg_server.sh" start "$work/pg")
 ZENTAB_TEST_PG_LOG="$work/pg/server.log"
 export ZENTAB_TEST_PG ZENTAB_TEST_PG_LOG
 
+echo "== Starting MariaDB"
+ZENTAB_TEST_MARIADB=$("$root/scripts/mariadb_server.sh" start "$work/mariadb")
+export ZENTAB_TEST_MARIADB
+
 run_suite() {
     local name=$1 build=$2
     shift 2
     echo "== Building ($name)"
-    "$root/scripts/build.sh" "$build" -DZENTAB_WERROR=ON "$@"
+    "$root/scripts/build.sh" "$build" -DZENTAB_WERROR=ON -DZENTAB_QUICK_TEST_CODE=ON "$@"
     echo "== Testing ($name)"
     (cd "$build" && ctest --output-on-failure -j"$jobs" --timeout 600 "${CTEST_ARGS[@]}")
 }
@@ -53,5 +58,5 @@ CTEST_ARGS=(-L 'test_run_control|test_run_driver')
 BUILD_TARGETS="test_run_control test_run_driver" \
     run_suite "thread, without Qt" "$root/build-tsan" -DZENTAB_SANITIZE=thread -DZENTAB_WITH_QT=OFF
 
-echo "== Fuzzing (60 s per target)"
+echo "== Fuzzing (30 s per target)"
 "$root/scripts/fuzz.sh" 30 -DZENTAB_WERROR=ON

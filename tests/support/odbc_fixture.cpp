@@ -153,6 +153,32 @@ bool postgresRequired() {
     return std::getenv("CI") != nullptr;
 }
 
+std::optional<std::string> mariadbConnectString() {
+    std::string value = environment("ZENTAB_TEST_MARIADB");
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Lower case so that the name needs no quoting and means the same on every system.
+std::string testObjectName(std::size_t limit) {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    std::string cleaned;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        cleaned += std::isalnum(u) ? static_cast<char>(std::tolower(u)) : '_';
+    }
+    std::string suffix = "_" + std::to_string(getpid());
+    const std::size_t room = limit - 3 - suffix.size();
+    if (cleaned.size() > room) {
+        std::string hash = std::to_string(std::hash<std::string>{}(cleaned) % 100000);
+        cleaned = cleaned.substr(0, room - hash.size() - 1) + "_" + hash;
+    }
+    return "zt_" + cleaned + suffix;
+}
+
 void PostgresSchemaTest::SetUp() {
     std::optional<std::string> server = postgresConnectString();
     if (!server) {
@@ -163,28 +189,34 @@ void PostgresSchemaTest::SetUp() {
     }
     connectString_ = *server;
 
-    // Lower case so that the name needs no quoting; the process id keeps two builds that run the
-    // same test at once apart.
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    std::string cleaned;
-    for (char c : name) {
-        unsigned char u = static_cast<unsigned char>(c);
-        cleaned += std::isalnum(u) ? static_cast<char>(std::tolower(u)) : '_';
-    }
-    std::string suffix = "_" + std::to_string(getpid());
-    const std::size_t limit = 63 - 3 - suffix.size(); // PostgreSQL names hold 63 bytes
-    if (cleaned.size() > limit) {
-        std::string hash = std::to_string(std::hash<std::string>{}(cleaned) % 100000);
-        cleaned = cleaned.substr(0, limit - hash.size() - 1) + "_" + hash;
-    }
-    schema_ = "zt_" + cleaned + suffix;
+    schema_ = testObjectName(63); // PostgreSQL names hold 63 bytes
     execute({"DROP SCHEMA IF EXISTS " + schema_ + " CASCADE", "CREATE SCHEMA " + schema_});
 }
 
 void PostgresSchemaTest::TearDown() {
     if (!schema_.empty()) {
         execute({"DROP SCHEMA IF EXISTS " + schema_ + " CASCADE"});
+    }
+}
+
+void MariaDbDatabaseTest::SetUp() {
+    std::optional<std::string> server = mariadbConnectString();
+    if (!server) {
+        if (postgresRequired()) {
+            FAIL() << kMariaDbMissing;
+        }
+        GTEST_SKIP() << kMariaDbMissing;
+    }
+    serverString_ = *server;
+    database_ = testObjectName(64); // MariaDB names hold 64 characters
+    executeSql(serverString_,
+               {"DROP DATABASE IF EXISTS " + database_, "CREATE DATABASE " + database_});
+    connectString_ = withDatabase(serverString_, database_);
+}
+
+void MariaDbDatabaseTest::TearDown() {
+    if (!database_.empty()) {
+        executeSql(serverString_, {"DROP DATABASE IF EXISTS " + database_});
     }
 }
 

@@ -50,6 +50,28 @@ inline constexpr const char* kPostgresMissing =
         GTEST_SKIP() << ::zentab::test::kPostgresMissing;                                          \
     }
 
+// The connect string of the MariaDB test server (environment variable ZENTAB_TEST_MARIADB), when
+// set; it names the database "zentab".
+std::optional<std::string> mariadbConnectString();
+
+inline constexpr const char* kMariaDbMissing =
+    "no MariaDB server: set ZENTAB_TEST_MARIADB to its ODBC connect string";
+
+// Binds `var` to the MariaDB server's connect string, or skips (fails under CI) the current test.
+#define ZENTAB_REQUIRE_MARIADB(var)                                                                \
+    std::string var;                                                                               \
+    if (auto zentabMariaDb_ = ::zentab::test::mariadbConnectString()) {                            \
+        var = *zentabMariaDb_;                                                                     \
+    } else if (::zentab::test::postgresRequired()) {                                               \
+        FAIL() << ::zentab::test::kMariaDbMissing;                                                 \
+    } else {                                                                                       \
+        GTEST_SKIP() << ::zentab::test::kMariaDbMissing;                                           \
+    }
+
+// A lower-case name for what the current test creates on a shared server: "zt_", the test's
+// names and the process id (two builds may run the same test at once), at most `limit` bytes.
+std::string testObjectName(std::size_t limit);
+
 // A fixture for tests on the shared PostgreSQL database: each test gets a schema of its own,
 // named from the test and the process, dropped with everything in it before and after.
 class PostgresSchemaTest : public ::testing::Test {
@@ -68,6 +90,26 @@ protected:
 private:
     std::string connectString_;
     std::string schema_;
+};
+
+// A fixture for tests on the MariaDB server: each test gets a database of its own (in MariaDB a
+// database is the catalog that qualifies names), dropped with everything in it before and after.
+// The connect string names that database.
+class MariaDbDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    const std::string& connectString() const { return connectString_; }
+    const std::string& database() const { return database_; }
+    void execute(const std::vector<std::string>& statements) const {
+        executeSql(connectString_, statements);
+    }
+
+private:
+    std::string serverString_;
+    std::string connectString_;
+    std::string database_;
 };
 
 } // namespace zentab::test
