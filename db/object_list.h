@@ -23,6 +23,9 @@ struct ColumnEntry {
     // Database 2's spelling (`name` is Database 1's, and the two may differ in letter case);
     // empty until the column is found on Database 2.
     std::string nameInDb2 = {};
+
+    // Found on both sides (a column of Database 2 alone is `matched` but has no nameInDb2).
+    bool onBothSides() const { return matched && !nameInDb2.empty(); }
 };
 
 // One index of a common table.
@@ -42,6 +45,8 @@ struct ObjectEntry {
     bool structureDiffers = false;
     bool indexDiffers = false;
     bool compareData = false;
+    // Some columns are on one side only and the data is compared on the others.
+    bool partialColumns = false;
     std::vector<ColumnEntry> columns;
     std::vector<IndexEntry> indexes;
 

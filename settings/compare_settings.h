@@ -45,6 +45,9 @@ struct CompareSettings {
     bool b_IgnoreDatFrac = false;
     bool b_NoDiffData = true;
     bool b_DataAsCSV = false;
+    // An object whose columns differ is compared on the columns both sides have instead of
+    // being passed over.
+    bool b_CompareCommonColumns = false;
 
     // Output.
     bool b_OnlyToFile = false;

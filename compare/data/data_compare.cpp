@@ -178,7 +178,13 @@ public:
             s_.pauseStopCheck();
             startObject(*object);
             if (object->compareData) {
-                compareObject(*object);
+                if (object->partialColumns) {
+                    // The columns differ, whatever the rows they share say.
+                    s_.differencesFound = true;
+                    compareShared(*object);
+                } else {
+                    compareObject(*object);
+                }
             } else if (!snapshotRun_) {
                 // A column only one side has keeps the rows apart: the object differs, also
                 // when the structure comparison was not asked to say so.
@@ -236,6 +242,27 @@ private:
         w.append(" in database ", ReportColour::Error, false, false);
         w.append(side.displayName + " :\r\n", colour, false, false);
         w.append(error + "\r\n\r\n", ReportColour::Error, false, true);
+    }
+
+    // An object with columns on one side only, compared on the columns both sides have: a copy
+    // that holds just those stands in for it, and the results are carried back.
+    void compareShared(ObjectEntry& object) {
+        ObjectEntry shared = object;
+        shared.columns.clear();
+        note_ = "Compared on the columns both databases have; left out:";
+        const char* separator = " ";
+        for (const ColumnEntry& column : object.columns) {
+            if (column.onBothSides()) {
+                shared.columns.push_back(column);
+                continue;
+            }
+            note_ += separator + column.name +
+                     (column.matched ? " (only in Database 2)" : " (only in Database 1)");
+            separator = ", ";
+        }
+        compareObject(shared);
+        object.dataDiffers = shared.dataDiffers;
+        note_.clear();
     }
 
     void compareObject(ObjectEntry& object) {
@@ -305,6 +332,9 @@ private:
         if (!merge_.differenceFound() && end == MergeEnd::Done && settings_.b_NoDiffData) {
             w.append(texts_.noDifferences, ReportColour::Error, false, true);
             w.append(object.nameInDb1, ReportColour::Common, false, true);
+            if (!note_.empty()) {
+                w.append("\r\n" + note_, ReportColour::Text, false, true);
+            }
         }
     }
 
@@ -319,7 +349,8 @@ private:
     }
 
     void writeHeader(DifferenceOutput& output) override {
-        output.writeHeader(texts_.kind, object_->nameInDb1, headerColumns(object_->columns));
+        output.writeHeader(texts_.kind, object_->nameInDb1, headerColumns(object_->columns), {}, {},
+                           note_);
     }
 
     void storeRow(const std::string& row) override {
@@ -347,6 +378,7 @@ private:
     RowMerge merge_;
     SnapshotFile* snapshotOut_ = nullptr;
     ObjectEntry* object_ = nullptr; // the object being walked
+    std::string note_;              // the columns left out of the object being walked
 
     int progress_ = 0;
     int panelIndex_ = 0;

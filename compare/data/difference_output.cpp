@@ -33,7 +33,8 @@ DifferenceOutput::DifferenceOutput(ReportWriter& writer, bool asCsv)
 
 void DifferenceOutput::writeHeader(DifferenceKind kind, std::string_view objectName,
                                    const std::vector<HeaderColumn>& columns,
-                                   std::string_view statement1, std::string_view statement2) {
+                                   std::string_view statement1, std::string_view statement2,
+                                   std::string_view note) {
     widths_.clear();
     for (const HeaderColumn& column : columns) {
         const std::size_t nameLength = textWidth(column.name);
@@ -62,7 +63,11 @@ void DifferenceOutput::writeHeader(DifferenceKind kind, std::string_view objectN
         writer_.append("\r\n", ReportColour::Database2, false, false);
         break;
     }
-    writer_.append(std::string(objectName) + "\r\n\r\n", ReportColour::Common, false, false);
+    writer_.append(std::string(objectName) + "\r\n", ReportColour::Common, false, false);
+    if (!note.empty()) {
+        writer_.append(std::string(note) + "\r\n", ReportColour::Text, false, false);
+    }
+    writer_.append("\r\n", ReportColour::Common, false, false);
 
     if (asCsv_) {
         writer_.append("\"Direction\",", ReportColour::Text, false, false);

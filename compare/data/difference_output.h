@@ -30,10 +30,11 @@ public:
     DifferenceOutput(ReportWriter& writer, bool asCsv);
 
     // The title, the object's name and the column line; sets the column widths of the object.
-    // The statements are written for DifferenceKind::Statement only.
+    // The statements are written for DifferenceKind::Statement only; a note, when given, on a
+    // line of its own after the name.
     void writeHeader(DifferenceKind kind, std::string_view objectName,
                      const std::vector<HeaderColumn>& columns, std::string_view statement1 = {},
-                     std::string_view statement2 = {});
+                     std::string_view statement2 = {}, std::string_view note = {});
     // One row text, marked and coloured for its side.
     void writeRow(std::string_view row, bool database1);
 

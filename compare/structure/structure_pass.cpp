@@ -57,7 +57,9 @@ public:
         : session_(session), settings_(session.settings), writer_(session.writer), texts_(texts),
           database1_(database1), parameters_(texts.kind == ObjectKind::Procedures), source_(source),
           reportOn_(settings_.*texts.reportOption),
-          objectWidth_(session.longestName[static_cast<int>(texts.kind)] + 2) {
+          objectWidth_(session.longestName[static_cast<int>(texts.kind)] + 2),
+          commonColumnsOnly_(settings_.b_CompareCommonColumns && !parameters_ &&
+                             !settings_.b_SnapshotOnly && bothSidesOnline(session)) {
         if (database1_ && settings_.b_SnapshotOnly) {
             snapshotOut_ = writer_.snapshotWriter();
         }
@@ -76,6 +78,7 @@ public:
             showProgress(*object);
             if (database1_) {
                 object->columns.clear();
+                object->partialColumns = false;
             }
             firstLine_ = true;
             linesReported_ = false;
@@ -94,6 +97,22 @@ public:
     }
 
 private:
+    // A snapshot's rows hold every column it stored, so only statements can leave columns out.
+    static bool bothSidesOnline(const Session& session) {
+        return session.side1 && session.side2 && !session.side1->b_IsSnapshot &&
+               !session.side2->b_IsSnapshot;
+    }
+
+    // A column on one side only: the rows are compared on the others when asked, otherwise they
+    // cannot be compared at all.
+    void columnOnOneSide(ObjectEntry& object) const {
+        if (commonColumnsOnly_) {
+            object.partialColumns = true;
+        } else {
+            object.compareData = false;
+        }
+    }
+
     const std::string& nameOnThisSide(const ObjectEntry& object) const {
         return database1_ ? object.nameInDb1 : object.nameInDb2;
     }
@@ -293,8 +312,8 @@ private:
         if (ignored(row)) {
             return;
         }
-        // Without this column on Database 1 the rows of the two sides cannot be compared.
-        object.compareData = false;
+        // Database 1 has no such column to compare it with.
+        columnOnOneSide(object);
         object.structureDiffers = true;
         object.columns.push_back(ColumnEntry{row.name, std::string(kNotFound), row.description,
                                              row.width, true, row.orderable});
@@ -302,16 +321,21 @@ private:
     }
 
     void endOfObject(ObjectEntry& object) {
+        bool shared = false;
         for (const ColumnEntry& entry : object.columns) {
+            shared = shared || entry.onBothSides();
             if (!entry.matched) {
-                // Database 2's statement would name a column it lacks: the rows cannot be
-                // compared, as with a column only Database 2 has. (Procedures have no rows.)
+                // Database 2's statement must not name a column it lacks, as Database 1's must
+                // not name one only Database 2 has. (Procedures have no rows.)
                 if (!parameters_) {
-                    object.compareData = false;
+                    columnOnOneSide(object);
                 }
                 object.structureDiffers = true;
                 reportLine(object, entry, kShortRule);
             }
+        }
+        if (object.partialColumns && !shared) {
+            object.compareData = false;
         }
         if (!reportOn_) {
             return;
@@ -381,6 +405,7 @@ private:
     DatabaseSource& source_;
     const bool reportOn_;
     const std::size_t objectWidth_;
+    const bool commonColumnsOnly_;
     SnapshotFile* snapshotOut_ = nullptr;
     std::string patternEscape_;
     int panelFrom_ = 0;

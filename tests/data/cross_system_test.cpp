@@ -127,6 +127,32 @@ TEST_F(CrossSystemRun, ColumnOnOneSideOnlyPassesTheDataOver) {
     }
 }
 
+// Asked to, the data of an object whose columns differ is compared on the columns both sides
+// have (matched as the column pass matches them, here by case), and the report names the
+// columns it left out, with or without differences.
+TEST_F(CrossSystemRun, CommonColumnsOptionComparesTheSharedColumns) {
+    session.settings.b_CompareCommonColumns = true;
+    sqliteSides({"CREATE TABLE t (Id integer, Name text, extra integer)",
+                 "INSERT INTO t VALUES (1, 'a', 7), (2, 'b', 8)", "CREATE TABLE u (id integer)",
+                 "INSERT INTO u VALUES (1)"},
+                {"CREATE TABLE t (id integer, name text)",
+                 "INSERT INTO t VALUES (1, 'a'), (3, 'c')",
+                 "CREATE TABLE u (id integer, gone integer)", "INSERT INTO u VALUES (1, 5)"});
+    run();
+    EXPECT_EQ(squeezed(dataText(2, 2)),
+              "\r\n\r\n\r\nDifferences found in table t\r\n"
+              "Compared on the columns both databases have; left out: extra (only in Database 1)"
+              "\r\n\r\n Id _Name _\r\n\r\n< 2 b \r\n> 3 c "
+              "\r\n\r\n\r\nNo data differences were found in table u\r\n"
+              "Compared on the columns both databases have; left out: gone (only in Database 2)");
+    EXPECT_TRUE(session.differencesFound);
+    EXPECT_FALSE(session.troubleFound);
+    const ObjectEntry* u = common("u");
+    ASSERT_NE(u, nullptr);
+    EXPECT_FALSE(u->dataDiffers);
+    EXPECT_TRUE(u->structureDiffers);
+}
+
 // Names that matched only when case was ignored: each side's statement names the table and
 // its columns as that side spells them, and the spelling is what the list and column passes
 // found.
