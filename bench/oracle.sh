@@ -15,7 +15,6 @@ rounds=${1:-10}
 tables=${2:-500}
 build=${ORACLE_BUILD:-$root/build-test}
 
-"$root/scripts/build.sh" "$build" -DZENTAB_QUICK_TEST_CODE=ON >/dev/null
 BUILD_TARGETS="test_batch zentab-batch" "$root/scripts/build.sh" "$build" >/dev/null
 
 work=$(mktemp -d /tmp/zentab-oracle.XXXXXX)
