@@ -42,6 +42,10 @@ struct ObjectEntry {
     bool structureDiffers = false;
     bool indexDiffers = false;
     bool compareData = false;
+    // The catalog and schema the driver listed the object under: empty when it gave none, and
+    // for a snapshot side, which keeps names only.
+    std::string catalogName = {};
+    std::string schemaName = {};
     std::vector<ColumnEntry> columns;
     std::vector<IndexEntry> indexes;
 
