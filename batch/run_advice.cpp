@@ -1,6 +1,7 @@
 #include "batch/run_advice.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <utility>
 

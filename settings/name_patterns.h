@@ -23,7 +23,7 @@ bool IsIgnoredColumn(const CompareSettings& settings, std::string_view columnNam
 
 // True when an entry of the ignore-name list can match no column at all: the names are
 // upper-cased before the test, so an entry holding a character that upper-casing changes (a
-// lower-case letter) never equals them. The upper-cased entry is what the user meant.
+// lower-case letter) never equals them. Such an entry was most likely meant in upper case.
 bool ignoreNameEntryMatchesNothing(std::string_view entry);
 
 // One ignore list as its option page edits it: the entry field and the list, kept sorted as the
