@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <clocale>
 #include <csignal>
@@ -11,12 +13,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_host.h"
+#include "batch/run_advice.h"
 #include "compare/data/statement_compare.h"
 #include "compare/phases.h"
 #include "engine/configuration.h"
@@ -24,6 +28,7 @@
 #include "engine/run_driver.h"
 #include "engine/session.h"
 #include "engine/stored_side.h"
+#include "settings/preferences.h"
 #include "settings/settings_keys.h"
 
 namespace {
@@ -69,7 +74,7 @@ struct Options {
     std::string config;
     int timeout = 0;
     std::string db1, db2, snapshot1, snapshot2, owner1, owner2;
-    std::vector<std::string> sets, adds, wheres;
+    std::vector<std::string> sets, adds, wheres, prefs;
     std::string reportPath;
     std::string snapshotOut;
     std::string saveConfig;
@@ -136,6 +141,72 @@ bool applySettings(const Options& options, zentab::CompareSettings& settings) {
         }
     }
     return true;
+}
+
+bool sameKey(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::string runPreferenceKeyList() {
+    std::string keys;
+    for (std::string_view key : zentab::runPreferenceKeys()) {
+        keys += (keys.empty() ? "" : ", ") + std::string(key);
+    }
+    return keys;
+}
+
+// Applies --pref to the preferences of this run, which are never stored; false (with a message)
+// on the first bad one.
+bool applyPreferences(const Options& options, zentab::Preferences& preferences) {
+    std::string key, value, error;
+    for (const auto& item : options.prefs) {
+        if (!splitPair(item, key, value)) {
+            std::fprintf(stderr, "zentab-batch: --pref expects KEY=VALUE, got \"%s\"\n",
+                         item.c_str());
+            return false;
+        }
+        // The per-user defaults of the settings are the settings' business.
+        for (const auto& field : zentab::settingFields()) {
+            if (!field.userKey.empty() && !field.fileKey.empty() && sameKey(key, field.userKey)) {
+                std::fprintf(stderr,
+                             "zentab-batch: --pref %s: \"%s\" is the stored default of %s; give "
+                             "--set %s=%s\n",
+                             item.c_str(), key.c_str(), std::string(field.fileKey).c_str(),
+                             std::string(field.fileKey).c_str(), value.c_str());
+                return false;
+            }
+        }
+        if (!zentab::setRunPreference(preferences, key, value, error)) {
+            const auto& keys = zentab::runPreferenceKeys();
+            const bool known = std::any_of(keys.begin(), keys.end(),
+                                           [&key](std::string_view k) { return sameKey(key, k); });
+            std::fprintf(stderr, "zentab-batch: --pref %s: %s%s\n", item.c_str(), error.c_str(),
+                         known ? "" : ("; --pref takes " + runPreferenceKeyList()).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// The --where names that set a condition, as the run looks them up.
+std::vector<std::string> whereNames(const Options& options) {
+    std::vector<std::string> names;
+    std::string key, value;
+    for (const auto& item : options.wheres) {
+        if (splitPair(item, key, value) && !trim(value).empty()) {
+            names.push_back(key);
+        }
+    }
+    return names;
+}
+
+void warnAboutIgnoreColumns(const zentab::CompareSettings& settings) {
+    for (const std::string& line : zentab::ignoreColumnsWarnings(settings)) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 }
 
 // A statement comparison takes its statements from --sql1 and --sql2, or, with --sql, from the
@@ -295,6 +366,13 @@ int main(int argc, char** argv) {
     app.add_option("--where", options.wheres,
                    "NAME=CONDITION: a data condition for a table or view")
         ->allow_extra_args(false);
+    app.add_option("--pref", options.prefs,
+                   "KEY=VALUE: a per-user preference for this run only (the preference file is "
+                   "neither read nor written), by its key in that file: " +
+                       runPreferenceKeyList() +
+                       "; e.g. --pref specObjStringOpen=[ --pref specObjStringClose=] to quote "
+                       "names in brackets")
+        ->allow_extra_args(false);
     auto* snapshotOut =
         app.add_option("--snapshot-out", options.snapshotOut,
                        "Write a snapshot of Database 1 to FILE instead of comparing (Database 2 is "
@@ -350,8 +428,18 @@ int main(int argc, char** argv) {
 
     // The report stream is set once the run is sure to start; until then nothing is written.
     zentab::BatchHost host(options.verbose);
-    zentab::Session session(host, zentab::standardPhases());
+    zentab::PhaseTable phases = zentab::standardPhases();
+    zentab::ListAdvice advice;
+    advice.whereNames = whereNames(options);
+    advice.ownerGiven = {!options.owner1.empty(), !options.owner2.empty()};
+    zentab::adviseAfterLists(phases, std::move(advice));
+    zentab::Session session(host, std::move(phases));
     const bool statements = options.sql || sql1->count() > 0;
+    // Before the sides are opened: the special characters are taken when a side connects.
+    if (!applyPreferences(options, session.preferences)) {
+        return kTrouble;
+    }
+    session.writer.setColours(session.preferences.colours);
     if ((fromConfiguration && !loadConfigurationFile(session, options)) ||
         !applySettings(options, session.settings) ||
         !applyStatements(options, sql1->count() > 0, sql2->count() > 0, session.settings) ||
@@ -359,6 +447,9 @@ int main(int argc, char** argv) {
         (!snapshotRun &&
          !openSide(session, 2, options.db2, options.snapshot2, options.owner2, options.timeout))) {
         return kTrouble;
+    }
+    if (!statements) {
+        warnAboutIgnoreColumns(session.settings);
     }
     if (saving) {
         return saveConfigurationFile(session, options.saveConfig) ? kNoDifferences : kTrouble;

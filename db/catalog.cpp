@@ -20,6 +20,7 @@ static_assert(kTableStatistics == SQL_TABLE_STAT);
 namespace {
 
 constexpr std::size_t kTypeNameBuffer = 32;
+constexpr std::size_t kOwnerBuffer = 256;
 
 bool describesOneObject(CatalogFunction function) {
     return function == CatalogFunction::Columns || function == CatalogFunction::ProcedureColumns ||
@@ -32,11 +33,14 @@ bool describesOneObject(CatalogFunction function) {
 // so each fetch starts them clean.
 struct CatalogQuery::Buffers {
     explicit Buffers(std::size_t nameBuffer)
-        : name(nameBuffer, 0), secondName(nameBuffer, 0), typeName(kTypeNameBuffer, 0) {}
+        : name(nameBuffer, 0), secondName(nameBuffer, 0), typeName(kTypeNameBuffer, 0),
+          catalog(kOwnerBuffer, 0), schema(kOwnerBuffer, 0) {}
 
     std::vector<SQLCHAR> name;
     std::vector<SQLCHAR> secondName; // COLUMN_NAME of a statistics row
     std::vector<SQLCHAR> typeName;
+    std::vector<SQLCHAR> catalog; // the owner columns of an object row
+    std::vector<SQLCHAR> schema;
     SQLSMALLINT parameterKind = 0;
     SQLSMALLINT dataType = 0;
     SQLINTEGER columnSize = 0;
@@ -47,6 +51,8 @@ struct CatalogQuery::Buffers {
     SQLLEN nameIndicator = 0;
     SQLLEN secondNameIndicator = 0;
     SQLLEN typeNameIndicator = 0;
+    SQLLEN catalogIndicator = SQL_NULL_DATA;
+    SQLLEN schemaIndicator = SQL_NULL_DATA;
     SQLLEN kindIndicator = 0;
     SQLLEN dataTypeIndicator = 0;
     SQLLEN sizeIndicator = 0;
@@ -161,6 +167,14 @@ bool CatalogQuery::bind() {
     case CatalogFunction::Tables:
     case CatalogFunction::Views:
     case CatalogFunction::Procedures:
+        // The owners only tell the user what the list spans: a driver that will not bind them
+        // still lists the objects, whose owners then read as NULL.
+        if (!text(1, b.catalog, b.catalogIndicator)) {
+            b.catalogIndicator = SQL_NULL_DATA;
+        }
+        if (!text(2, b.schema, b.schemaIndicator)) {
+            b.schemaIndicator = SQL_NULL_DATA;
+        }
         return text(3, b.name, b.nameIndicator);
     case CatalogFunction::Columns:
     case CatalogFunction::ProcedureColumns: {
@@ -189,6 +203,8 @@ FetchResult CatalogQuery::fetch() {
     clear(b.name);
     clear(b.secondName);
     clear(b.typeName);
+    clear(b.catalog);
+    clear(b.schema);
     b.parameterKind = 0;
     b.dataType = 0;
     b.columnSize = 0;
@@ -214,6 +230,8 @@ FetchResult CatalogQuery::fetch() {
     case CatalogFunction::Views:
     case CatalogFunction::Procedures:
         objectRow_.name = nameOf(b.name, b.nameIndicator);
+        objectRow_.catalog = nameOf(b.catalog, b.catalogIndicator);
+        objectRow_.schema = nameOf(b.schema, b.schemaIndicator);
         break;
     case CatalogFunction::Columns:
     case CatalogFunction::ProcedureColumns:

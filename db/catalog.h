@@ -41,9 +41,12 @@ struct CatalogName {
     bool cut = false;
 };
 
-// TABLE_NAME of SQLTables, PROCEDURE_NAME of SQLProcedures.
+// TABLE_NAME of SQLTables, PROCEDURE_NAME of SQLProcedures, with the catalog and schema the
+// object belongs to.
 struct ObjectRow {
     CatalogName name;
+    CatalogName catalog;
+    CatalogName schema;
 };
 
 // A row of SQLColumns, or of SQLProcedureColumns (whose COLUMN_TYPE is the parameter's kind).

@@ -176,7 +176,8 @@ private:
     int listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface, bool isDatabase1);
     int listFromSnapshot(ObjectKind kind, ObjectList& list, bool fromUserInterface,
                          bool isDatabase1);
-    void addListed(ObjectList& list, std::string name, bool fromUserInterface, bool isDatabase1);
+    ObjectEntry& addListed(ObjectList& list, std::string name, bool fromUserInterface,
+                           bool isDatabase1);
 
     SideHost* host_; // never null
     OdbcEnvironment environment_;

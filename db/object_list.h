@@ -47,6 +47,10 @@ struct ObjectEntry {
     bool compareData = false;
     // Some columns are on one side only and the data is compared on the others.
     bool partialColumns = false;
+    // The catalog and schema the driver listed the object under: empty when it gave none, and
+    // for a snapshot side, which keeps names only.
+    std::string catalogName = {};
+    std::string schemaName = {};
     std::vector<ColumnEntry> columns;
     std::vector<IndexEntry> indexes;
 

@@ -62,13 +62,14 @@ int DatabaseSource::listObjects(ObjectKind kind, bool fromUserInterface, bool is
                         : listOnline(kind, list, fromUserInterface, isDatabase1);
 }
 
-void DatabaseSource::addListed(ObjectList& list, std::string name, bool fromUserInterface,
-                               bool isDatabase1) {
+ObjectEntry& DatabaseSource::addListed(ObjectList& list, std::string name, bool fromUserInterface,
+                                       bool isDatabase1) {
     if (!fromUserInterface) {
         host_->checkStop();
     }
     ObjectEntry& entry = list.emplace_back();
     (isDatabase1 ? entry.nameInDb1 : entry.nameInDb2) = std::move(name);
+    return entry;
 }
 
 int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserInterface,
@@ -103,11 +104,13 @@ int DatabaseSource::listOnline(ObjectKind kind, ObjectList& list, bool fromUserI
             listFailed = true;
             break;
         }
-        const CatalogName& name = query.objectRow().name;
-        if (name.cut) {
-            listNamesCut.push_back(name.text);
+        const ObjectRow& row = query.objectRow();
+        if (row.name.cut) {
+            listNamesCut.push_back(row.name.text);
         }
-        addListed(list, name.text, fromUserInterface, isDatabase1);
+        ObjectEntry& entry = addListed(list, row.name.text, fromUserInterface, isDatabase1);
+        entry.catalogName = row.catalog.text;
+        entry.schemaName = row.schema.text;
         ++count;
     }
     return count;

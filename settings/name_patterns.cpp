@@ -46,6 +46,10 @@ bool IsIgnoredColumn(const CompareSettings& settings, std::string_view columnNam
     return !typeName.empty() && matchesAny(settings.ignoreDataTypes, typeName);
 }
 
+bool ignoreNameEntryMatchesNothing(std::string_view entry) {
+    return upperCase(entry) != entry;
+}
+
 PatternListEditor::PatternListEditor(const std::vector<std::string>& entries) {
     for (const std::string& entry : entries) {
         insertSorted(entry);

@@ -21,6 +21,11 @@ bool namePatternMatches(std::string_view entry, std::string_view text);
 bool IsIgnoredColumn(const CompareSettings& settings, std::string_view columnName,
                      std::string_view typeName);
 
+// True when an entry of the ignore-name list can match no column at all: the names are
+// upper-cased before the test, so an entry holding a character that upper-casing changes (a
+// lower-case letter) never equals them. Such an entry was most likely meant in upper case.
+bool ignoreNameEntryMatchesNothing(std::string_view entry);
+
 // One ignore list as its option page edits it: the entry field and the list, kept sorted as the
 // page's list control shows it. Window thread.
 class PatternListEditor {

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 
 #include "settings/profile_file.h"
 #include "settings/settings_keys.h"
@@ -99,7 +101,94 @@ bool loadForUpdate(ProfileFile& file, const std::string& path) {
     return file.load(path, error);
 }
 
+bool sameKey(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+constexpr std::string_view kRunKeys[] = {
+    "ColDatabase1", "ColDatabase2",      "ColCommon",         "ColError",
+    "ColText",      "SpecialCharacters", "specObjStringOpen", "specObjStringClose",
+};
+
+// Values the desktop program keeps for its window; a run never reads them.
+constexpr std::string_view kWindowKeys[] = {
+    "szFaceName",   "yHeight",   "yOffset", "bCharSet", "bPitchAndFamily",
+    "cbSize",       "dwEffects", "dwMask",  "BigWidth", "BigHeight",
+    "BigMaximized", "LocX",      "LocY",    "LastProp", "WhereTab",
+};
+
+Rgb* colourOf(ReportColours& colours, std::string_view key) {
+    if (sameKey(key, "ColDatabase1")) {
+        return &colours.database1;
+    }
+    if (sameKey(key, "ColDatabase2")) {
+        return &colours.database2;
+    }
+    if (sameKey(key, "ColCommon")) {
+        return &colours.common;
+    }
+    if (sameKey(key, "ColError")) {
+        return &colours.error;
+    }
+    return sameKey(key, "ColText") ? &colours.text : nullptr;
+}
+
 } // namespace
+
+std::span<const std::string_view> runPreferenceKeys() {
+    return kRunKeys;
+}
+
+bool setRunPreference(Preferences& preferences, std::string_view key, std::string_view value,
+                      std::string& error) {
+    const auto known = std::find_if(std::begin(kRunKeys), std::end(kRunKeys),
+                                    [key](std::string_view run) { return sameKey(key, run); });
+    if (known == std::end(kRunKeys)) {
+        const bool window =
+            std::any_of(std::begin(kWindowKeys), std::end(kWindowKeys),
+                        [key](std::string_view shown) { return sameKey(key, shown); });
+        error = "\"" + std::string(key) +
+                (window ? "\" is a preference of the desktop program's window, not of a run"
+                        : "\" is not a per-user preference");
+        return false;
+    }
+    const std::string_view name = *known;
+    if (value.find_first_of("\r\n") != std::string_view::npos) {
+        error = "a value of " + std::string(name) + " cannot hold a line break";
+        return false;
+    }
+    if (Rgb* colour = colourOf(preferences.colours, name)) {
+        // Red in the low byte, then green, then blue.
+        constexpr long long kLargest = 0xFFFFFF;
+        long long number = -1;
+        const auto [end, failure] =
+            std::from_chars(value.data(), value.data() + value.size(), number);
+        if (value.empty() || failure != std::errc() || end != value.data() + value.size() ||
+            number < 0 || number > kLargest) {
+            error = std::string(name) +
+                    " is a colour: a whole number from 0 to 16777215 (red + "
+                    "256 * green + 65536 * blue), not \"" +
+                    std::string(value) + "\"";
+            return false;
+        }
+        *colour = static_cast<Rgb>(number);
+        return true;
+    }
+    if (name == "SpecialCharacters") {
+        preferences.specialCharacters = value;
+        return true;
+    }
+    if (value.empty()) {
+        error = "an empty " + std::string(name) + " would not keep a name apart from the statement";
+        return false;
+    }
+    (name == "specObjStringOpen" ? preferences.specObjStringOpen : preferences.specObjStringClose) =
+        std::string(value);
+    return true;
+}
 
 PreferenceStore::PreferenceStore(std::string path) : path_(std::move(path)) {}
 

@@ -3,7 +3,9 @@
 // part of CompareSettings, and the store that loads and saves both. User-interface thread.
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/report_colour.h"
@@ -51,6 +53,17 @@ struct Preferences {
     std::optional<std::string> specObjStringOpen;
     std::optional<std::string> specObjStringClose;
 };
+
+// The per-user values besides CompareSettings that a run reads, by their keys in the store: the
+// report colours, the special characters and the quote strings.
+std::span<const std::string_view> runPreferenceKeys();
+
+// Sets the run value `key` (found letter case aside, as the store finds its keys) from `value`
+// read as the store would read it. False with `error` set, and nothing changed, for another key
+// or a value the store would not take: a colour that is no whole number from 0 to 16777215, a
+// line break (the store ends a value there), an empty quote string.
+bool setRunPreference(Preferences& preferences, std::string_view key, std::string_view value,
+                      std::string& error);
 
 class PreferenceStore {
 public:

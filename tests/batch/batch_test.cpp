@@ -40,6 +40,13 @@ TEST_F(BatchTest, BadArgumentsDoNotStartARun) {
         {a + " --set i_AutoSaveLines=many", "i_AutoSaveLines"},
         {a + " --add " + quoted("Ignore Things=X"), "Ignore Things"},
         {a + " --where nocondition", "--where expects NAME=CONDITION"},
+        {a + " --pref specObjStringOpen", "--pref expects KEY=VALUE"},
+        {a + " --pref NoSuchPreference=1", "\"NoSuchPreference\" is not a per-user preference"},
+        {a + " --pref LastProp=2", "\"LastProp\" is a preference of the desktop program's window"},
+        {a + " --pref ColText=red", "ColText is a colour: a whole number from 0 to 16777215"},
+        {a + " --pref specObjStringClose=", "an empty specObjStringClose"},
+        {a + " --pref dda=0",
+         "\"dda\" is the stored default of b_DoTabData; give --set b_DoTabData=0"},
         {"--snapshot1 " + dir.file("missing.zsn") + " --snapshot2 " + dir.file("a.zsn"),
          "Could not open snapshot file: \n\n"},
         {"--db1 " + quoted("Driver=NoSuchDriver;") + " --snapshot2 " + dir.file("a.zsn"),
@@ -140,6 +147,8 @@ TEST_F(BatchTest, VersionAndHelp) {
     Result help = run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--snapshot1"), std::string::npos);
+    EXPECT_NE(help.out.find("--pref specObjStringOpen=[ --pref specObjStringClose=]"),
+              std::string::npos);
 }
 
 } // namespace
