@@ -230,25 +230,19 @@ private:
         return setup;
     }
 
-    // Reads and sorts both sides' rows; false when the object ended with an error block. A
-    // sort given up for a skip request leaves the request to the walk, which takes it first.
+    // Reads and sorts both sides' rows; false when the object ended with an error block.
     bool sortSides(const ObjectEntry& object, SortedRows& one, SortedRows& two) {
-        for (bool database1 : {true, false}) {
-            SortedRows& rows = database1 ? one : two;
-            const SortEnd end = rows.sort();
-            s_.sortRunsWritten += rows.runsWritten();
-            if (end == SortEnd::GivenUp) {
-                return true;
-            }
-            if (end != SortEnd::Sorted) {
-                const DatabaseSource& side = database1 ? side1_ : *side2_;
-                reportExecutionError(object, side, database1,
-                                     end == SortEnd::SourceFailed ? side.lastError
-                                                                  : rows.failure());
-                return false;
-            }
+        bool database1 = true;
+        const SortEnd end = sortBothSides(one, two, database1);
+        s_.sortRunsWritten += one.runsWritten() + two.runsWritten();
+        if (end != SortEnd::SourceFailed && end != SortEnd::FileFailed) {
+            return true;
         }
-        return true;
+        const DatabaseSource& side = database1 ? side1_ : *side2_;
+        reportExecutionError(object, side, database1,
+                             end == SortEnd::SourceFailed ? side.lastError
+                                                          : (database1 ? one : two).failure());
+        return false;
     }
 
     void advanceProgress(bool publish) {

@@ -274,20 +274,20 @@ bool SortedRows::spill() {
 }
 
 SortEnd SortedRows::sort() {
+    std::string fetched;
     while (true) {
         if (!check()) {
             return SortEnd::GivenUp;
         }
-        Entry entry;
-        const FetchResult result = source_.next(entry.row);
+        const FetchResult result = source_.next(fetched);
         if (result == FetchResult::Error) {
             return SortEnd::SourceFailed;
         }
         if (result == FetchResult::End) {
             break;
         }
-        // Rows come in a reused buffer whose capacity may be far above their length.
-        entry.row.shrink_to_fit();
+        // Kept at its length: the buffer a source fills may be far larger.
+        Entry entry{fetched, {}};
         prepare(entry);
         // The entry, its slot in the sort's second buffer and both texts.
         memoryBytes_ += 2 * sizeof(Entry) + entry.row.capacity() + entry.folded.capacity();
@@ -439,6 +439,16 @@ bool SortedRows::mergeRuns(const std::vector<std::string>& inputs, const std::st
         ::unlink(path.c_str());
     }
     return true;
+}
+
+SortEnd sortBothSides(SortedRows& one, SortedRows& two, bool& database1) {
+    database1 = true;
+    const SortEnd end = one.sort();
+    if (end != SortEnd::Sorted) {
+        return end;
+    }
+    database1 = false;
+    return two.sort();
 }
 
 } // namespace zentab

@@ -91,4 +91,9 @@ private:
     std::string failure_;
 };
 
+// Sorts `one`, then `two`, up to the first sort that does not end Sorted; `database1` tells
+// whether that was `one`'s. A sort given up for a skip request leaves the request to the walk,
+// which takes it before it reads a row.
+SortEnd sortBothSides(SortedRows& one, SortedRows& two, bool& database1);
+
 } // namespace zentab

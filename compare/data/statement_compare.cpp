@@ -123,24 +123,20 @@ private:
         return setup;
     }
 
-    // False when the comparison ended with an error block. A sort given up for a skip request
-    // leaves the request to the walk, which takes it first.
+    // False when the comparison ended with an error block.
     bool sortSides(SortedRows& one, SortedRows& two) {
-        for (bool database1 : {true, false}) {
-            SortedRows& rows = database1 ? one : two;
-            const SortEnd end = rows.sort();
-            s_.sortRunsWritten += rows.runsWritten();
-            if (end == SortEnd::GivenUp) {
-                return true;
-            }
-            if (end != SortEnd::Sorted) {
-                DatabaseSource& side = database1 ? side1_ : side2_;
-                reportError(side, database1,
-                            end == SortEnd::SourceFailed ? side.lastError : rows.failure(), true);
-                return false;
-            }
+        bool database1 = true;
+        const SortEnd end = sortBothSides(one, two, database1);
+        s_.sortRunsWritten += one.runsWritten() + two.runsWritten();
+        if (end != SortEnd::SourceFailed && end != SortEnd::FileFailed) {
+            return true;
         }
-        return true;
+        const DatabaseSource& side = database1 ? side1_ : side2_;
+        reportError(side, database1,
+                    end == SortEnd::SourceFailed ? side.lastError
+                                                 : (database1 ? one : two).failure(),
+                    true);
+        return false;
     }
 
     void reportError(const DatabaseSource& side, bool database1, const std::string& error,

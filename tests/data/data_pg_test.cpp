@@ -214,6 +214,7 @@ TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
         std::string statement2;
         std::string body;  // squeezed; with `error`, what comes before the error block
         std::string error; // in the server's message
+        bool sortRows = false;
     } cases[] = {
         {"aggregates", "SELECT count(*), sum(qty) FROM t",
          "SELECT count(*), sum(qty) FROM " + table2, "\r\n\r\n\r\nNo data differences were found. ",
@@ -238,11 +239,18 @@ TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
          "x\r\n\r\n\r\n "
          "x _\r\n\r\n> 2 ",
          "division by zero"},
+        // Sorted, every row is read before any is compared: the failure is all there is.
+        {"failed while fetching rows to sort",
+         "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+         "SELECT x FROM c WHERE x <> 2",
+         "SELECT x + 0 * (1 / (x - 1500)) FROM generate_series(1, 3000) AS x", "",
+         "division by zero", true},
     };
     session.settings.b_NoDiffData = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         session.troubleFound = false;
+        session.settings.b_SortRows = c.sortRows;
         session.settings.s_GlobalPassSql1 = c.statement1;
         session.settings.s_GlobalPassSql2 = c.statement2;
         ASSERT_TRUE(driver->startSqlCompareRun());
