@@ -96,6 +96,10 @@ public:
     void warnNameCut(const std::string& what, const std::string& cutName, const std::string& of,
                      std::size_t limit, const DatabaseSource& side, bool database1);
     RunOutcome lastOutcome = RunOutcome::None;
+    // Rows sorted by the program (b_SortRows): the memory one side's sort may fill before it
+    // spills sorted runs to temporary files, and the runs spilled so far in this session.
+    std::size_t sortMemoryBudget = std::size_t{32} << 20;
+    std::atomic<std::size_t> sortRunsWritten{0};
 
     PhaseTable phases;
 

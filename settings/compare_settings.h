@@ -45,6 +45,9 @@ struct CompareSettings {
     bool b_IgnoreDatFrac = false;
     bool b_NoDiffData = true;
     bool b_DataAsCSV = false;
+    // The rows of both sides sorted by the program, in the comparator's own order, instead of
+    // trusting the databases' ORDER BY, whose collation and NULL placement may differ.
+    bool b_SortRows = false;
     // An object whose columns differ is compared on the columns both sides have instead of
     // being passed over.
     bool b_CompareCommonColumns = false;

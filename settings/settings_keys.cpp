@@ -67,7 +67,8 @@ constexpr std::array kFields{
     boolField("b_DoProcStruct", "dss", 1, 1, &S::b_DoProcStruct),
     stringField("s_GlobalPassSql1", &S::s_GlobalPassSql1),
     stringField("s_GlobalPassSql2", &S::s_GlobalPassSql2),
-    // Added later: written after the others, and off in a file that does not have them.
+    // Options beyond the long-standing set: written after it, in the order they were added.
+    boolField("b_SortRows", "SortRows", 0, 0, &S::b_SortRows),
     boolField("b_CompareCommonColumns", "CompareCommonColumns", 0, 0, &S::b_CompareCommonColumns),
     boolField("", "DoOnline1", 0, 0, &S::side1IsSnapshot),
     boolField("", "DoOnline2", 0, 0, &S::side2IsSnapshot),

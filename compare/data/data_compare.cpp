@@ -3,6 +3,7 @@
 // snapshot run the rows of Database 1 are stored instead. Worker thread of the run.
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "compare/data/data_statement.h"
 #include "compare/data/difference_output.h"
 #include "compare/data/row_merge.h"
+#include "compare/data/row_sorter.h"
 #include "compare/phases.h"
 #include "db/database_source.h"
 #include "db/snapshot_file.h"
@@ -142,13 +144,15 @@ class DataPhase : private MergeEvents {
 public:
     DataPhase(Session& session, const KindTexts& texts)
         : s_(session), texts_(texts), settings_(session.settings),
-          snapshotRun_(session.settings.b_SnapshotOnly), side1_(*session.side1),
+          snapshotRun_(session.settings.b_SnapshotOnly),
+          sortRows_(session.settings.b_SortRows && !snapshotRun_), side1_(*session.side1),
           side2_(snapshotRun_ ? nullptr : session.side2.get()),
+          rowOptions_(mergeOptions(session, texts)),
           merge_(session,
                  RowCompareOptions::from(settings_, side1_.maxOrderByColumns,
                                          side2_ != nullptr ? side2_->maxOrderByColumns
                                                            : kUnknownOrderByLimit),
-                 mergeOptions(session, texts)) {}
+                 sortRows_ ? sortedMergeOptions(rowOptions_) : rowOptions_) {}
 
     void run(std::vector<ObjectEntry*>& objects) {
         RunHost& host = s_.host();
@@ -208,6 +212,43 @@ private:
         options.checkOrder = !snapshotRun && !session.writer.summaryOnly;
         options.skippedLine = texts.skipped;
         return options;
+    }
+
+    // Sorted rows come to the merge already in the form it compares, and in its order.
+    static MergeOptions sortedMergeOptions(MergeOptions options) {
+        options.convertToCsv = false;
+        options.stripDigests = false;
+        options.checkOrder = false;
+        return options;
+    }
+
+    SortSetup sortSetup() {
+        SortSetup setup;
+        setup.order = merge_.compareOptions();
+        setup.stripDigests = rowOptions_.stripDigests;
+        setup.convertToCsv = rowOptions_.convertToCsv;
+        setup.memoryBudget = s_.sortMemoryBudget;
+        setup.keepGoing = [this] {
+            advanceProgress(false);
+            s_.pauseStopCheck();
+            return !s_.control.skipRequested;
+        };
+        return setup;
+    }
+
+    // Reads and sorts both sides' rows; false when the object ended with an error block.
+    bool sortSides(const ObjectEntry& object, SortedRows& one, SortedRows& two) {
+        bool database1 = true;
+        const SortEnd end = sortBothSides(one, two, database1);
+        s_.sortRunsWritten += one.runsWritten() + two.runsWritten();
+        if (end != SortEnd::SourceFailed && end != SortEnd::FileFailed) {
+            return true;
+        }
+        const DatabaseSource& side = database1 ? side1_ : *side2_;
+        reportExecutionError(object, side, database1,
+                             end == SortEnd::SourceFailed ? side.lastError
+                                                          : (database1 ? one : two).failure());
+        return false;
     }
 
     void advanceProgress(bool publish) {
@@ -318,7 +359,20 @@ private:
         }
 
         object_ = &object;
-        const MergeEnd end = merge_.walk(stream1, side2_ != nullptr ? &stream2 : nullptr, *this);
+        RowSource* one = &stream1;
+        RowSource* two = side2_ != nullptr ? &stream2 : nullptr;
+        std::unique_ptr<SortedRows> sorted1;
+        std::unique_ptr<SortedRows> sorted2;
+        if (sortRows_) {
+            sorted1 = std::make_unique<SortedRows>(stream1, sortSetup());
+            sorted2 = std::make_unique<SortedRows>(stream2, sortSetup());
+            if (!sortSides(object, *sorted1, *sorted2)) {
+                return;
+            }
+            one = sorted1.get();
+            two = sorted2.get();
+        }
+        const MergeEnd end = merge_.walk(*one, two, *this);
         if (snapshotRun_) {
             endSnapshotBlock();
             return;
@@ -326,7 +380,11 @@ private:
         if (end == MergeEnd::Failed) {
             const bool database1 = merge_.failedSide1();
             const DatabaseSource& failed = database1 ? side1_ : *side2_;
-            reportExecutionError(object, failed, database1, failed.lastError);
+            const SortedRows* sorted = database1 ? sorted1.get() : sorted2.get();
+            reportExecutionError(object, failed, database1,
+                                 sorted != nullptr && !sorted->failure().empty()
+                                     ? sorted->failure()
+                                     : failed.lastError);
             return;
         }
         if (!merge_.differenceFound() && end == MergeEnd::Done && settings_.b_NoDiffData) {
@@ -365,7 +423,9 @@ private:
                              side.displayName +
                              " do not come in the order this comparison expects (the "
                              "database may sort text with another collation). Differences "
-                             "reported for it may not be real.\r\n\r\n",
+                             "reported for it may not be real. Turn on \"Sort rows in Zentab "
+                             "(when the databases order text differently)\" (b_SortRows=1) for "
+                             "an exact comparison.\r\n\r\n",
                          ReportColour::Error, false, true);
     }
 
@@ -373,8 +433,10 @@ private:
     const KindTexts& texts_;
     const CompareSettings& settings_;
     const bool snapshotRun_;
+    const bool sortRows_; // the program orders the rows itself
     DatabaseSource& side1_;
-    DatabaseSource* side2_; // none in a snapshot run
+    DatabaseSource* side2_;         // none in a snapshot run
+    const MergeOptions rowOptions_; // as the merge would take them without sorting
     RowMerge merge_;
     SnapshotFile* snapshotOut_ = nullptr;
     ObjectEntry* object_ = nullptr; // the object being walked

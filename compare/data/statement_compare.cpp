@@ -1,9 +1,11 @@
 #include "compare/data/statement_compare.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "compare/data/row_merge.h"
+#include "compare/data/row_sorter.h"
 #include "db/database_source.h"
 #include "engine/session.h"
 
@@ -76,12 +78,31 @@ public:
                        RowCompareOptions::from(s_.settings, side1_.maxOrderByColumns,
                                                side2_.maxOrderByColumns),
                        options);
-        const MergeEnd end = merge.walk(rows1, &rows2, *this);
+        // Sorted, the two results compare as sets of rows, whatever order each statement
+        // gives them in.
+        RowSource* one = &rows1;
+        RowSource* two = &rows2;
+        std::unique_ptr<SortedRows> sorted1;
+        std::unique_ptr<SortedRows> sorted2;
+        if (s_.settings.b_SortRows) {
+            sorted1 = std::make_unique<SortedRows>(rows1, sortSetup(merge));
+            sorted2 = std::make_unique<SortedRows>(rows2, sortSetup(merge));
+            if (!sortSides(*sorted1, *sorted2)) {
+                return;
+            }
+            one = sorted1.get();
+            two = sorted2.get();
+        }
+        const MergeEnd end = merge.walk(*one, two, *this);
         rows1.close();
         rows2.close();
         if (end == MergeEnd::Failed) {
             DatabaseSource& failed = merge.failedSide1() ? side1_ : side2_;
-            reportError(failed, merge.failedSide1(), failed.lastError, true);
+            const SortedRows* sorted = merge.failedSide1() ? sorted1.get() : sorted2.get();
+            reportError(failed, merge.failedSide1(),
+                        sorted != nullptr && !sorted->failure().empty() ? sorted->failure()
+                                                                        : failed.lastError,
+                        true);
             return;
         }
         if (!merge.differenceFound() && end == MergeEnd::Done && s_.settings.b_NoDiffData) {
@@ -91,6 +112,33 @@ public:
     }
 
 private:
+    SortSetup sortSetup(const RowMerge& merge) {
+        SortSetup setup;
+        setup.order = merge.compareOptions();
+        setup.memoryBudget = s_.sortMemoryBudget;
+        setup.keepGoing = [this] {
+            s_.pauseStopCheck();
+            return !s_.control.skipRequested;
+        };
+        return setup;
+    }
+
+    // False when the comparison ended with an error block.
+    bool sortSides(SortedRows& one, SortedRows& two) {
+        bool database1 = true;
+        const SortEnd end = sortBothSides(one, two, database1);
+        s_.sortRunsWritten += one.runsWritten() + two.runsWritten();
+        if (end != SortEnd::SourceFailed && end != SortEnd::FileFailed) {
+            return true;
+        }
+        const DatabaseSource& side = database1 ? side1_ : side2_;
+        reportError(side, database1,
+                    end == SortEnd::SourceFailed ? side.lastError
+                                                 : (database1 ? one : two).failure(),
+                    true);
+        return false;
+    }
+
     void reportError(const DatabaseSource& side, bool database1, const std::string& error,
                      bool checkpoint) {
         s_.noteTrouble();

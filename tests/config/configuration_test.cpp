@@ -143,7 +143,7 @@ TEST_F(ConfigurationTest, WrittenFileHasItsKeysInOrder) {
         "b_DoTabSkipped=1\r\nb_DoTabStruct=1\r\nb_DoTabData=1\r\nb_DoIndex=1\r\n"
         "b_DoViewCommon=1\r\nb_DoViewSkipped=1\r\nb_DoViewStruct=1\r\nb_DoViewData=1\r\n"
         "b_DoProcCommon=1\r\nb_DoProcSkipped=1\r\nb_DoProcStruct=1\r\ns_GlobalPassSql1=SELECT "
-        "1\r\nb_CompareCommonColumns=0\r\n";
+        "1\r\nb_SortRows=0\r\nb_CompareCommonColumns=0\r\n";
     const std::string database1 = "[Database 1]\r\ns_ConnectString=" + dir.file("one.zsn") +
                                   "\r\nb_IsCatalog=0\r\nb_IsSnapshot=1\r\n";
     const std::string lists = "[Ignore Tables]\r\ntab0=a\r\ntab1=b\r\n[Ignore Procs]\r\nproc0=p\r\n"

@@ -274,7 +274,9 @@ TEST_F(DataRun, RowsOutOfTheComparatorsOrderAreFlaggedOncePerSide) {
     const std::string warning =
         "\r\n\r\nWARNING: The rows of table T in database " + session.side1->displayName +
         " do not come in the order this comparison expects (the database may sort text with "
-        "another collation). Differences reported for it may not be real.\r\n\r\n";
+        "another collation). Differences reported for it may not be real. Turn on \"Sort rows "
+        "in Zentab (when the databases order text differently)\" (b_SortRows=1) for an exact "
+        "comparison.\r\n\r\n";
     EXPECT_EQ(dataText(2, 2), "\r\n\r\n\r\nDifferences found in table T\r\n\r\n"
                               "  name _n          _\r\n"
                               "\r\n> B     2           "

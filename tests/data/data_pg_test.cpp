@@ -159,25 +159,40 @@ TEST_F(PostgresDataRun, NamesSpelledInAnotherCaseOnEachSide) {
                                         " GenreId _Name _\r\n\r\n> 1 Jazz \r\n< 1 Rock ");
 }
 
-// A PostgreSQL text column in a linguistic collation sorts a before B; the comparator, like
-// SQLite, byte-wise. The PostgreSQL side is flagged; the differences follow from the order.
-// (The driver gives the PostgreSQL column its width in bytes, four to a character.)
-TEST_F(PostgresDataRun, ALinguisticCollationIsFlagged) {
+// A PostgreSQL text column in a linguistic collation sorts a before B and NULL last; the
+// comparator, like SQLite, byte-wise and NULL (an empty value) first. Left to the databases'
+// order, the PostgreSQL side is flagged and the differences follow from the order; sorted by
+// the program, only the real one is left. (The driver gives the PostgreSQL column its width in
+// bytes, four to a character.)
+TEST_F(PostgresDataRun, ALinguisticCollationIsFlaggedAndSortingTheRowsMendsIt) {
     sqliteSide(1, {"CREATE TABLE t (name varchar(5), n integer)",
-                   "INSERT INTO t VALUES ('a', 1), ('B', 2)"});
+                   "INSERT INTO t VALUES ('a', 1), ('B', 2), (NULL, 3), ('c', 4)"});
     postgresSide(2, {"CREATE TABLE $.t (name varchar(5) COLLATE \"en-x-icu\", n integer)",
-                     "INSERT INTO $.t VALUES ('a', 1), ('B', 2)"});
-    run();
-    EXPECT_EQ(dataText(1, 1),
-              "\r\n\r\n\r\nDifferences found in table t\r\n\r\n"
-              "  name                _n          _\r\n"
-              "\r\n< B                    2           "
-              "\r\n\r\nWARNING: The rows of table t in database " +
-                  session.side2->displayName +
-                  " do not come in the order this comparison expects (the database may sort "
-                  "text with another collation). Differences reported for it may not be "
-                  "real.\r\n\r\n"
-                  "\r\n> B                    2           ");
+                     "INSERT INTO $.t VALUES ('a', 1), ('B', 2), (NULL, 3), ('c', 5)"});
+    const std::string header = "\r\n\r\n\r\nDifferences found in table t\r\n\r\n"
+                               "  name                _n          _\r\n";
+    for (bool sortRows : {false, true}) {
+        SCOPED_TRACE(sortRows ? "sorted by the program" : "in the databases' order");
+        session.settings.b_SortRows = sortRows;
+        run();
+        EXPECT_EQ(dataText(1, 1),
+                  sortRows ? header + "\r\n< c                    4           "
+                                      "\r\n> c                    5           "
+                           : header +
+                                 "\r\n<                      3           "
+                                 "\r\n< B                    2           "
+                                 "\r\n\r\nWARNING: The rows of table t in database " +
+                                 session.side2->displayName +
+                                 " do not come in the order this comparison expects (the "
+                                 "database may sort text with another collation). Differences "
+                                 "reported for it may not be real. Turn on \"Sort rows in "
+                                 "Zentab (when the databases order text differently)\" "
+                                 "(b_SortRows=1) for an exact comparison.\r\n\r\n"
+                                 "\r\n> B                    2           "
+                                 "\r\n< c                    4           "
+                                 "\r\n> c                    5           "
+                                 "\r\n>                      3           ");
+    }
 }
 
 // A statement comparison runs each statement as written, in its side's own dialect: the
@@ -199,6 +214,7 @@ TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
         std::string statement2;
         std::string body;  // squeezed; with `error`, what comes before the error block
         std::string error; // in the server's message
+        bool sortRows = false;
     } cases[] = {
         {"aggregates", "SELECT count(*), sum(qty) FROM t",
          "SELECT count(*), sum(qty) FROM " + table2, "\r\n\r\n\r\nNo data differences were found. ",
@@ -223,11 +239,18 @@ TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
          "x\r\n\r\n\r\n "
          "x _\r\n\r\n> 2 ",
          "division by zero"},
+        // Sorted, every row is read before any is compared: the failure is all there is.
+        {"failed while fetching rows to sort",
+         "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000) "
+         "SELECT x FROM c WHERE x <> 2",
+         "SELECT x + 0 * (1 / (x - 1500)) FROM generate_series(1, 3000) AS x", "",
+         "division by zero", true},
     };
     session.settings.b_NoDiffData = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         session.troubleFound = false;
+        session.settings.b_SortRows = c.sortRows;
         session.settings.s_GlobalPassSql1 = c.statement1;
         session.settings.s_GlobalPassSql2 = c.statement2;
         ASSERT_TRUE(driver->startSqlCompareRun());

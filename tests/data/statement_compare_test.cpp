@@ -71,6 +71,7 @@ TEST_F(StatementRun, ReportsTheRowsWithoutAnEqualInTheOtherResult) {
         std::string statement2;
         bool noDiffData;
         std::string body;
+        bool sortRows = false;
     } cases[] = {
         {"same rows in two orders, no ORDER BY", kUnordered, kUnordered, true,
          differencesHeader(kUnordered, kUnordered, kColumns) + "\r\n< 1          one      "
@@ -79,6 +80,8 @@ TEST_F(StatementRun, ReportsTheRowsWithoutAnEqualInTheOtherResult) {
                                                                "\r\n> 2          two      "},
         {"matching ORDER BY", kOrdered, kOrdered, true,
          "\r\n\r\n\r\nNo data differences were found. "},
+        {"same rows in two orders, sorted by the program", kUnordered, kUnordered, true,
+         "\r\n\r\n\r\nNo data differences were found. ", true},
         {"matching ORDER BY, b_NoDiffData off", kOrdered, kOrdered, false, ""},
         {"another statement on Database 2", kOrdered,
          "SELECT id, name FROM T WHERE id <> 2 ORDER BY id", false,
@@ -97,6 +100,7 @@ TEST_F(StatementRun, ReportsTheRowsWithoutAnEqualInTheOtherResult) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         session.settings.b_NoDiffData = c.noDiffData;
+        session.settings.b_SortRows = c.sortRows;
         compare(c.statement1, c.statement2);
         EXPECT_EQ(body(), c.body);
         EXPECT_EQ(session.differencesFound, c.body.find("Differences") != std::string::npos);

@@ -54,6 +54,8 @@ inline const ExpectedOption kExpectedOptions[] = {
     {"b_IgnoreDatFrac", "cdf", &C::b_IgnoreDatFrac, 0, 0},
     {"b_NoDiffData", "ndd", &C::b_NoDiffData, 1, 1},
     {"b_DataAsCSV", "DataAsCSV", &C::b_DataAsCSV, 0, 0},
+    {"b_SortRows", "SortRows", &C::b_SortRows, 0, 0},
+    {"b_CompareCommonColumns", "CompareCommonColumns", &C::b_CompareCommonColumns, 0, 0},
     {"b_OnlyToFile", "", &C::b_OnlyToFile, 0, 0},
     {"b_AutoSave", "", &C::b_AutoSave, 0, 0},
     {"i_AutoSaveLines", "asl", &C::i_AutoSaveLines, 500, 500},

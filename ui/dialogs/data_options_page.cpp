@@ -28,6 +28,8 @@ const std::vector<BoolOption> kDataOptions{
     {"b_NoDiffData", "Include in report tables/views with no data differences found",
      &CompareSettings::b_NoDiffData},
     {"b_DataAsCSV", "Output data differences in CSV ready format", &CompareSettings::b_DataAsCSV},
+    {"b_SortRows", "Sort rows in Zentab (when the databases order text differently)",
+     &CompareSettings::b_SortRows},
     {"b_CompareCommonColumns", "Compare data on the columns both sides share",
      &CompareSettings::b_CompareCommonColumns},
 };

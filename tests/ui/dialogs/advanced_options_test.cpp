@@ -201,6 +201,7 @@ TEST_F(AdvancedOptionsTest, DataPageOptionsGoInAndOutAndCancelChangesNothing) {
         {"b_IgnoreDatFrac", &CompareSettings::b_IgnoreDatFrac},
         {"b_NoDiffData", &CompareSettings::b_NoDiffData},
         {"b_DataAsCSV", &CompareSettings::b_DataAsCSV},
+        {"b_SortRows", &CompareSettings::b_SortRows},
         {"b_CompareCommonColumns", &CompareSettings::b_CompareCommonColumns},
     };
     session().preferences.lastProp = AdvancedOptionsSheet::Data;
