@@ -32,7 +32,6 @@ struct KindTexts {
     const char* skipped;
     const char* noDifferences;
     const char* outOfOrder;
-    bool convertToCsv; // table rows are compared in their CSV form, view rows are not
 };
 
 const KindTexts kTableTexts{
@@ -48,7 +47,6 @@ const KindTexts kTableTexts{
     "\r\nTable Skipped ...",
     "\r\n\r\n\r\nNo data differences were found in table ",
     "\r\n\r\nWARNING: The rows of table ",
-    true,
 };
 
 const KindTexts kViewTexts{
@@ -64,7 +62,6 @@ const KindTexts kViewTexts{
     "\r\nView Skipped ...",
     "\r\n\r\n\r\nNo data differences were found in view ",
     "\r\n\r\nWARNING: The rows of view ",
-    false,
 };
 
 constexpr int kProgressCycle = 998; // the position restarts at 0 after this one
@@ -194,7 +191,6 @@ private:
         const bool snapshotRun = settings.b_SnapshotOnly;
         MergeOptions options;
         options.asCsv = settings.b_DataAsCSV;
-        options.convertToCsv = texts.convertToCsv && settings.b_DataAsCSV && !snapshotRun;
         // A snapshot stores long values cut, without their digests: an on-line side is then
         // compared in the same form.
         options.stripDigests =
@@ -291,6 +287,7 @@ private:
         }
 
         object_ = &object;
+        merge_.setFields(fieldKinds(object.columns));
         const MergeEnd end = merge_.walk(stream1, side2_ != nullptr ? &stream2 : nullptr, *this);
         if (snapshotRun_) {
             endSnapshotBlock();
