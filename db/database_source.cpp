@@ -677,10 +677,14 @@ void DatabaseSource::DescribeResultColumns(OdbcStatement& statement,
         SQLULEN size = 0;
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
-        SQLDescribeCol(stmt(statement), static_cast<SQLUSMALLINT>(column), name.data(),
-                       static_cast<SQLSMALLINT>(name.size()), &nameLength, &dataType, &size,
-                       &digits, &nullable);
-        columns.push_back(ResultColumn{bufferText(name), static_cast<long long>(size)});
+        const SQLRETURN described =
+            SQLDescribeCol(stmt(statement), static_cast<SQLUSMALLINT>(column), name.data(),
+                           static_cast<SQLSMALLINT>(name.size()), &nameLength, &dataType, &size,
+                           &digits, &nullable);
+        if (!SQL_SUCCEEDED(described)) {
+            dataType = 0; // not described: the rows are compared without the type
+        }
+        columns.push_back(ResultColumn{bufferText(name), static_cast<long long>(size), dataType});
     }
 }
 

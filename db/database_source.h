@@ -28,6 +28,7 @@ enum class FetchResult { Row, End, Error };
 struct ResultColumn {
     std::string name;
     long long size = 0;
+    int dataType = 0; // the ODBC SQL type code; 0 when the driver does not say
 };
 
 // The ORDER BY limit taken when a driver reports none (and for a side that orders nothing).

@@ -12,6 +12,10 @@ namespace zentab {
 // asks for more; honouring it would pad every line with blanks by the gigabyte.
 inline constexpr int kMaxDisplayWidth = 10000;
 
+// How the values of a column are ordered, as far as the data comparison must know: a database
+// orders numbers by value and everything else as text. Unknown when nothing says which.
+enum class ValueKind : unsigned char { Unknown, Numeric, Text };
+
 // One column of a common table or view (or one parameter of a common procedure).
 struct ColumnEntry {
     std::string name;
@@ -23,6 +27,9 @@ struct ColumnEntry {
     // Database 2's spelling (`name` is Database 1's, and the two may differ in letter case);
     // empty until the column is found on Database 2.
     std::string nameInDb2 = {};
+    // What each side's type makes of its values; Unknown until the side reports the column.
+    ValueKind values1 = ValueKind::Unknown;
+    ValueKind values2 = ValueKind::Unknown;
 
     // Found on both sides (a column of Database 2 alone is `matched` but has no nameInDb2).
     bool onBothSides() const { return matched && !nameInDb2.empty(); }

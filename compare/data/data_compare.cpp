@@ -34,7 +34,6 @@ struct KindTexts {
     const char* skipped;
     const char* noDifferences;
     const char* outOfOrder;
-    bool convertToCsv; // table rows are compared in their CSV form, view rows are not
 };
 
 const KindTexts kTableTexts{
@@ -50,7 +49,6 @@ const KindTexts kTableTexts{
     "\r\nTable Skipped ...",
     "\r\n\r\n\r\nNo data differences were found in table ",
     "\r\n\r\nWARNING: The rows of table ",
-    true,
 };
 
 const KindTexts kViewTexts{
@@ -66,7 +64,6 @@ const KindTexts kViewTexts{
     "\r\nView Skipped ...",
     "\r\n\r\n\r\nNo data differences were found in view ",
     "\r\n\r\nWARNING: The rows of view ",
-    false,
 };
 
 constexpr int kProgressCycle = 998; // the position restarts at 0 after this one
@@ -204,7 +201,6 @@ private:
         const bool snapshotRun = settings.b_SnapshotOnly;
         MergeOptions options;
         options.asCsv = settings.b_DataAsCSV;
-        options.convertToCsv = texts.convertToCsv && settings.b_DataAsCSV && !snapshotRun;
         // A snapshot stores long values cut, without their digests: an on-line side is then
         // compared in the same form.
         options.stripDigests =
@@ -216,7 +212,6 @@ private:
 
     // Sorted rows come to the merge already in the form it compares, and in its order.
     static MergeOptions sortedMergeOptions(MergeOptions options) {
-        options.convertToCsv = false;
         options.stripDigests = false;
         options.checkOrder = false;
         return options;
@@ -226,7 +221,6 @@ private:
         SortSetup setup;
         setup.order = merge_.compareOptions();
         setup.stripDigests = rowOptions_.stripDigests;
-        setup.convertToCsv = rowOptions_.convertToCsv;
         setup.memoryBudget = s_.sortMemoryBudget;
         setup.keepGoing = [this] {
             advanceProgress(false);
@@ -359,6 +353,7 @@ private:
         }
 
         object_ = &object;
+        merge_.setFields(fieldKinds(object.columns));
         RowSource* one = &stream1;
         RowSource* two = side2_ != nullptr ? &stream2 : nullptr;
         std::unique_ptr<SortedRows> sorted1;

@@ -93,11 +93,20 @@ void DifferenceOutput::writeHeader(DifferenceKind kind, std::string_view objectN
 
 void DifferenceOutput::writeRow(std::string_view row, bool database1) {
     writer_.append("\r\n", ReportColour::Text, false, true);
+    const ReportColour colour = database1 ? ReportColour::Database1 : ReportColour::Database2;
     if (asCsv_) {
         writer_.append(database1 ? "\"<\"," : "\">\",", ReportColour::Text, false, false);
-    } else {
-        writer_.append(database1 ? "< " : "> ", ReportColour::Text, false, false);
+        // Every value quoted, a lone empty one too, and nothing padded: the line is CSV.
+        shown_.clear();
+        appendShown(row, shown_);
+        toCsv(shown_, line_);
+        if (line_.empty()) {
+            line_ = "\"\"";
+        }
+        writer_.append(line_, colour, false, true);
+        return;
     }
+    writer_.append(database1 ? "< " : "> ", ReportColour::Text, false, false);
 
     // The fields go out as one piece: the same text and colour as field by field, with the
     // autosave point after the last one, at a fraction of the cost for wide rows.
@@ -130,8 +139,7 @@ void DifferenceOutput::writeRow(std::string_view row, bool database1) {
         }
         from = at + kRowSeparator.size();
     }
-    writer_.append(line_, database1 ? ReportColour::Database1 : ReportColour::Database2, false,
-                   true);
+    writer_.append(line_, colour, false, true);
 }
 
 } // namespace zentab

@@ -55,6 +55,25 @@ RowCompareOptions RowCompareOptions::from(const CompareSettings& settings, int o
     return options;
 }
 
+ValueKind bothSides(ValueKind values1, ValueKind values2) {
+    if (values1 == ValueKind::Unknown || values2 == ValueKind::Unknown) {
+        return ValueKind::Unknown;
+    }
+    // Either side's numeric type is enough: the SQLite driver describes a DECIMAL column as
+    // VARCHAR although the database holds and orders its values as numbers.
+    return values1 == ValueKind::Numeric || values2 == ValueKind::Numeric ? ValueKind::Numeric
+                                                                          : ValueKind::Text;
+}
+
+std::vector<ValueKind> fieldKinds(const std::vector<ColumnEntry>& columns) {
+    std::vector<ValueKind> kinds;
+    kinds.reserve(columns.size());
+    for (const ColumnEntry& column : columns) {
+        kinds.push_back(bothSides(column.values1, column.values2));
+    }
+    return kinds;
+}
+
 RowComparator::RowComparator(const RowCompareOptions& options, ReportWriter* writer)
     : options_(options), writer_(writer) {}
 
@@ -91,13 +110,45 @@ int RowComparator::compareRows(std::string_view row1, std::string_view row2, boo
     return compareFolded(row1, row2, warn);
 }
 
+ValueKind RowComparator::fieldKind(int counter) const {
+    const auto index = static_cast<std::size_t>(counter - 1);
+    return index < options_.fields.size() ? options_.fields[index] : ValueKind::Unknown;
+}
+
+// Two fields that differ as text: 0 when they are equal by value, else their order. Numbers
+// order by value as the databases order them; equal values written differently, when they are
+// not to be taken as equal, fall back to their bytes, so that the order stays the same whichever
+// row is given first.
+int RowComparator::compareFields(std::string_view field1, std::string_view field2,
+                                 ValueKind kind) const {
+    const int byBytes = field1 < field2 ? -1 : 1;
+    if (kind == ValueKind::Text) {
+        return byBytes;
+    }
+    DecimalNumber number1;
+    DecimalNumber number2;
+    if (!parseDecimal(field1, number1) || !parseDecimal(field2, number2)) {
+        return byBytes;
+    }
+    const int byValue = compareValues(number1, number2);
+    if (byValue != 0) {
+        return byValue;
+    }
+    if (options_.compareByValue) {
+        return 0;
+    }
+    // Without the column's type nothing tells the order of a tie: row 1 comes first.
+    return kind == ValueKind::Numeric ? byBytes : -1;
+}
+
 // Every field is split off and trimmed alike, the last one included, so that the blank
 // options treat a field the same wherever it stands in the row.
 int RowComparator::compareFolded(std::string_view row1, std::string_view row2, bool warn) {
     if (row1 == row2) {
         return 0;
     }
-    for (int counter = 1;; ++counter) {
+    int counter = 1;
+    for (;; ++counter) {
         const std::size_t at = row1.find(kRowSeparator);
         if (at == std::string_view::npos) {
             break;
@@ -108,28 +159,28 @@ int RowComparator::compareFolded(std::string_view row1, std::string_view row2, b
         if (field1 == field2) {
             continue;
         }
-        DecimalNumber number1;
-        DecimalNumber number2;
-        const bool numeric = parseDecimal(field1, number1) && parseDecimal(field2, number2);
-        const int byValue = numeric ? compareValues(number1, number2) : 0;
-        if (numeric && options_.compareByValue && byValue == 0) {
+        const int order = compareFields(field1, field2, fieldKind(counter));
+        if (order == 0) {
             continue;
         }
         if (warn && (counter > options_.orderByLimit1 || counter > options_.orderByLimit2)) {
             warnPastOrderByLimit();
         }
-        if (!numeric) {
-            return field1 < field2 ? -1 : 1;
-        }
-        return byValue > 0 ? 1 : -1;
+        return order;
     }
-    return compareLastField(trimmedField(row1), trimmedField(row2));
+    return compareLastField(trimmedField(row1), trimmedField(row2), fieldKind(counter));
 }
 
-int RowComparator::compareLastField(std::string_view field1, std::string_view field2) {
+int RowComparator::compareLastField(std::string_view field1, std::string_view field2,
+                                    ValueKind kind) {
     if (field1 == field2) {
         return 0;
     }
+    if (kind != ValueKind::Unknown) {
+        return compareFields(field1, field2, kind);
+    }
+    // Without the column's type the last field is compared upper-cased, and by value only when
+    // asked to.
     upperCaseInto(field1, upperField1_);
     upperCaseInto(field2, upperField2_);
     const std::string_view upper1 = upperField1_;

@@ -5,6 +5,10 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "db/object_list.h"
 
 namespace zentab {
 
@@ -25,10 +29,21 @@ struct RowCompareOptions {
     // from rows that the databases did not order.
     int orderByLimit1 = 10000;
     int orderByLimit2 = 10000;
+    // How each field is ordered, in select-list order (see bothSides). A field past the end, or
+    // Unknown, is read without its type: a field that looks like a number on both rows is
+    // ordered by value, and the last field is compared upper-cased.
+    std::vector<ValueKind> fields = {};
 
     static RowCompareOptions from(const CompareSettings& settings, int orderByLimit1,
                                   int orderByLimit2);
 };
+
+// A field is a number when its column's type is numeric on either side (a text column holding
+// digits on both sides is ordered as text, "10" before "9", as databases order it). Unknown when
+// either side's is.
+ValueKind bothSides(ValueKind values1, ValueKind values2);
+// The kinds of the fields of rows selected from `columns`, in list order.
+std::vector<ValueKind> fieldKinds(const std::vector<ColumnEntry>& columns);
 
 class RowComparator {
 public:
@@ -45,10 +60,14 @@ public:
     int compareFolded(std::string_view row1, std::string_view row2, bool warn);
 
     const RowCompareOptions& options() const { return options_; }
+    // The field kinds of the rows compared from now on (those of the next object).
+    void setFields(std::vector<ValueKind> fields) { options_.fields = std::move(fields); }
 
 private:
     int compareRows(std::string_view row1, std::string_view row2, bool warn);
-    int compareLastField(std::string_view field1, std::string_view field2);
+    int compareFields(std::string_view field1, std::string_view field2, ValueKind kind) const;
+    int compareLastField(std::string_view field1, std::string_view field2, ValueKind kind);
+    ValueKind fieldKind(int counter) const;
     std::string_view trimmedField(std::string_view field) const;
     void warnPastOrderByLimit();
 

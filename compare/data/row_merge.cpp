@@ -18,18 +18,9 @@ FetchResult RowMerge::fetch(RowSource& source, SideRows& rows, MergeEvents& even
                             bool database1) {
     std::swap(rows.previous, rows.row);
     std::swap(rows.previousFolded, rows.folded);
-    FetchResult result;
-    if (options_.convertToCsv) {
-        result = source.next(fetched_);
-        if (options_.stripDigests) {
-            stripLongValueDigests(fetched_);
-        }
-        toCsv(fetched_, rows.row);
-    } else {
-        result = source.next(rows.row);
-        if (options_.stripDigests) {
-            stripLongValueDigests(rows.row);
-        }
+    const FetchResult result = source.next(rows.row);
+    if (options_.stripDigests) {
+        stripLongValueDigests(rows.row);
     }
     if (result != FetchResult::Row) {
         return result;

@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "compare/data/difference_output.h"
 #include "compare/data/row_comparator.h"
@@ -46,8 +48,7 @@ protected:
 };
 
 struct MergeOptions {
-    bool asCsv = false;        // header and direction markers in their CSV form
-    bool convertToCsv = false; // rows compared and written in their CSV form
+    bool asCsv = false;        // rows written in CSV form (they are compared field by field)
     bool stripDigests = false; // long values compared as cut, as a snapshot holds them
     bool checkOrder = false;   // tell when a side's rows are out of the comparator's order
     std::string_view skippedLine;
@@ -77,6 +78,8 @@ public:
     // unwinds it. Failed when a side could not deliver its next row (failedSide1() tells
     // which): the rows not read are unknown, so nothing more is compared.
     MergeEnd walk(RowSource& one, RowSource* two, MergeEvents& events);
+    // How the fields of the rows of the next walks are ordered (RowCompareOptions::fields).
+    void setFields(std::vector<ValueKind> fields) { comparator_.setFields(std::move(fields)); }
 
     // A difference was found in the last walk (written, unless differs() ended it).
     bool differenceFound() const { return differenceFound_; }
@@ -117,7 +120,6 @@ private:
     // Row texts, reused from row to row and walk to walk.
     SideRows rows1_;
     SideRows rows2_;
-    std::string fetched_;
 };
 
 } // namespace zentab

@@ -232,11 +232,6 @@ void SortedRows::prepare(Entry& entry) {
     if (setup_.stripDigests) {
         stripLongValueDigests(entry.row);
     }
-    if (setup_.convertToCsv) {
-        std::string csv;
-        toCsv(entry.row, csv);
-        entry.row = std::move(csv);
-    }
     if (foldCase_) {
         upperCaseInto(entry.row, entry.folded);
     }

@@ -19,7 +19,6 @@ namespace zentab {
 struct SortSetup {
     RowCompareOptions order;   // the merge's own options, so that both agree on the order
     bool stripDigests = false; // rows are served as the merge would have prepared them
-    bool convertToCsv = false;
     std::size_t memoryBudget = std::size_t{32} << 20;
     std::string tempParent; // where the temporary folder is made; empty: $TMPDIR, else /tmp
     // Called every few hundred rows while reading and merging; throws to stop the run, returns

@@ -6,6 +6,7 @@
 
 #include "compare/data/row_merge.h"
 #include "compare/data/row_sorter.h"
+#include "compare/structure/column_types.h"
 #include "db/database_source.h"
 #include "engine/session.h"
 
@@ -42,6 +43,17 @@ private:
     OdbcStatement statement_;
 };
 
+// A field is ordered by value only where both results have a numeric column at its place.
+std::vector<ValueKind> resultFieldKinds(const std::vector<ResultColumn>& columns1,
+                                        const std::vector<ResultColumn>& columns2) {
+    std::vector<ValueKind> kinds;
+    for (std::size_t i = 0; i < columns1.size() && i < columns2.size(); ++i) {
+        kinds.push_back(bothSides(valueKindOfSqlType(columns1[i].dataType),
+                                  valueKindOfSqlType(columns2[i].dataType)));
+    }
+    return kinds;
+}
+
 class StatementComparison : private MergeEvents {
 public:
     StatementComparison(Session& session, const std::string& statement1,
@@ -70,6 +82,8 @@ public:
             reportError(side2_, false, error, false);
             return;
         }
+        std::vector<ResultColumn> described2;
+        rows2.describe(described2);
 
         MergeOptions options;
         options.asCsv = s_.settings.b_DataAsCSV;
@@ -78,6 +92,7 @@ public:
                        RowCompareOptions::from(s_.settings, side1_.maxOrderByColumns,
                                                side2_.maxOrderByColumns),
                        options);
+        merge.setFields(resultFieldKinds(described, described2));
         // Sorted, the two results compare as sets of rows, whatever order each statement
         // gives them in.
         RowSource* one = &rows1;

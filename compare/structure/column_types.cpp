@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/text.h"
 #include "db/catalog.h"
 #include "db/object_list.h"
 #include "settings/compare_settings.h"
@@ -45,6 +46,15 @@ constexpr SqlTypeInfo kUnknown{0, "UNKNOWN", Width::Unchanged, 0, false};
 
 constexpr long kLargestShownSize = 999999;
 
+// Type names a snapshot may hold for numeric columns, upper-cased and without their size or
+// modifiers.
+constexpr std::array<std::string_view, 25> kNumericTypeNames{
+    "TINYINT", "SMALLINT",  "MEDIUMINT", "INT",    "INTEGER", "BIGINT",  "INT1",
+    "INT2",    "INT4",      "INT8",      "SERIAL", "SERIAL4", "SERIAL8", "SMALLSERIAL",
+    "SERIAL2", "BIGSERIAL", "DECIMAL",   "DEC",    "NUMERIC", "NUMBER",  "REAL",
+    "FLOAT",   "FLOAT4",    "FLOAT8",    "DOUBLE",
+};
+
 std::string describe(const CompareSettings& settings, int nullable, std::string_view kind,
                      std::string_view driverTypeName, int code, long columnSize) {
     std::string description;
@@ -74,6 +84,55 @@ const SqlTypeInfo& sqlTypeInfo(int code) {
         }
     }
     return kUnknown;
+}
+
+ValueKind valueKindOfSqlType(int code) {
+    switch (code) {
+    case 0:
+        return ValueKind::Unknown;
+    case 2:  // NUMERIC
+    case 3:  // DECIMAL
+    case 4:  // INTEGER
+    case 5:  // SMALLINT
+    case 6:  // FLOAT
+    case 7:  // REAL
+    case 8:  // DOUBLE
+    case -5: // BIGINT
+    case -6: // TINYINT
+        return ValueKind::Numeric;
+    default:
+        return ValueKind::Text;
+    }
+}
+
+ValueKind storedValueKind(std::string_view typeName, std::string_view description) {
+    std::string_view name = typeName;
+    if (name.find_first_not_of(' ') == std::string_view::npos) {
+        // The description is the nullability (nine characters or none), the type name and
+        // perhaps its size.
+        name = description;
+        for (std::string_view prefix : {"NOT NULL ", "    NULL "}) {
+            if (name.substr(0, prefix.size()) == prefix) {
+                name.remove_prefix(prefix.size());
+                break;
+            }
+        }
+    }
+    // "numeric(8,3)", "int unsigned", "double precision": the first word names the kind.
+    const std::size_t first = name.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return ValueKind::Unknown;
+    }
+    name.remove_prefix(first);
+    name = name.substr(0, name.find_first_of(" ("));
+    const std::string upper = upperCase(name);
+    if (upper.empty() || upper == "UNKNOWN") {
+        return ValueKind::Unknown;
+    }
+    return std::find(kNumericTypeNames.begin(), kNumericTypeNames.end(), upper) !=
+                   kNumericTypeNames.end()
+               ? ValueKind::Numeric
+               : ValueKind::Text;
 }
 
 int columnDisplayWidth(int code, long bufferLength, long columnSize) {

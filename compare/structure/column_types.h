@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "db/object_list.h"
+
 namespace zentab {
 
 struct CompareSettings;
@@ -32,6 +34,18 @@ const SqlTypeInfo& sqlTypeInfo(int code);
 inline std::string_view standardTypeName(int code) {
     return sqlTypeInfo(code).name;
 }
+
+// How a database orders values of type `code`: numbers (the exact and approximate numeric
+// types) by value, everything else as text. BIT counts as text: its values are flags or bit
+// strings, and "0101" and "101" are different bit strings, not one number. Code 0 (the driver
+// does not know the type) gives Unknown.
+ValueKind valueKindOfSqlType(int code);
+
+// The same from what a snapshot stores of a column: the data source's type name or, when that
+// is empty, the type name in the description. Known numeric names in any letter case (the
+// standard ones and the common spellings of PostgreSQL, MySQL and MariaDB, SQLite) are Numeric,
+// any other name is Text; no name, or "UNKNOWN", is Unknown.
+ValueKind storedValueKind(std::string_view typeName, std::string_view description);
 
 // Characters needed to show a value of the column, from the driver's BUFFER_LENGTH and
 // COLUMN_SIZE. Worked in 16 bits, as the width has always been kept.

@@ -34,6 +34,7 @@ struct StructureRow {
     std::string typeName;
     int width = 0;
     bool orderable = false;
+    ValueKind values = ValueKind::Unknown;
 };
 
 std::vector<ObjectEntry*>& commonList(Session& session, ObjectKind kind) {
@@ -167,6 +168,7 @@ private:
             }
             row.width = columnDisplayWidth(described.dataType, described.bufferLength,
                                            described.columnSize);
+            row.values = valueKindOfSqlType(described.dataType);
             handleRow(object, row);
         }
         // Only the end of the rows ends an object quietly; whatever else stopped the rows is
@@ -247,6 +249,8 @@ private:
             }
             row.orderable = orderable == "Y";
             row.width = storedDisplayWidth(width);
+            // A snapshot keeps no type code, only names.
+            row.values = storedValueKind(row.typeName, row.description);
             handleRow(object, row);
         }
     }
@@ -272,6 +276,7 @@ private:
         }
         object.columns.push_back(ColumnEntry{row.name, row.description, std::string(kNotFound),
                                              row.width, false, row.orderable});
+        object.columns.back().values1 = row.values;
         if (snapshotOut_ != nullptr) {
             snapshotOut_->PutRecord(row.name);
             snapshotOut_->PutRecord(row.description);
@@ -298,6 +303,7 @@ private:
         if (ColumnEntry* entry = findEntry(object, row.name)) {
             entry->nameInDb2 = row.name;
             entry->description2 = row.description;
+            entry->values2 = row.values;
             if (!row.orderable) {
                 entry->orderable = false;
             }
@@ -317,6 +323,7 @@ private:
         object.structureDiffers = true;
         object.columns.push_back(ColumnEntry{row.name, std::string(kNotFound), row.description,
                                              row.width, true, row.orderable});
+        object.columns.back().values2 = row.values;
         reportLine(object, object.columns.back(), kShortRule);
     }
 

@@ -54,8 +54,7 @@ TEST_F(DataRun, ComparingRowsAllocatesNothingPerRow) {
                              std::to_string(kRows) +
                              ") SELECT printf('row %06d', x), x, x / 4.0 FROM c";
     sqliteSides({create, fill}, {create, fill}, true);
-    // The options that copy or convert rows. (Compared as CSV, a row is one text: the leading
-    // text column keeps the databases' order the comparator's.)
+    // The options that copy or convert rows.
     session.settings.b_IgnoreDatCase = true;
     session.settings.b_DataAsCSV = true;
     session.settings.b_IgnoreDatLead = session.settings.b_IgnoreDatTrail = true;

@@ -28,13 +28,16 @@ std::vector<std::string> withRows(const std::string& create, const std::string& 
 }
 
 TEST_F(DataRun, RowsWithoutAnEqualAreWrittenInComparatorOrder) {
-    // Row 1: a NULL against an empty text and 1.5 against 1.50 are equal. Row 2 differs in case,
-    // so Database 2's row sorts first; rows 3 and 4 exist on one side only.
+    // Row 1: a NULL against an empty text is equal, but 1.5 and 1.50 in a text column are not.
+    // Row 2 differs in case, so Database 2's row sorts first; rows 3 and 4 exist on one side
+    // only.
     sqliteSides(
         withRows(kTable, "T", {"1, 'a', '1.5', NULL", "2, 'b', '2', 'x'", "3, 'c', '3', 'y'"}),
         withRows(kTable, "T", {"1, 'a', '1.50', ''", "2, 'B', '2', 'x'", "4, 'd', '4', 'z'"}));
     run();
-    EXPECT_EQ(dataText(1, 1), kTableHeader + "\r\n> 2           B          2        x     "
+    EXPECT_EQ(dataText(1, 1), kTableHeader + "\r\n< 1           a          1.5            "
+                                             "\r\n> 1           a          1.50           "
+                                             "\r\n> 2           B          2        x     "
                                              "\r\n< 2           b          2        x     "
                                              "\r\n< 3           c          3        y     "
                                              "\r\n> 4           d          4        z     ");
@@ -93,8 +96,8 @@ TEST_F(DataRun, CsvReadyRowsDoubleTheirQuotes) {
     run();
     EXPECT_EQ(dataText(1, 1), "\r\n\r\n\r\nDifferences found in table T\r\n\r\n"
                               "\"Direction\",\"id\",\"txt\""
-                              "\r\n\"<\",\"1\",\"say \"\"hi\"\"\" "
-                              "\r\n\">\",\"3\",\"\"           ");
+                              "\r\n\"<\",\"1\",\"say \"\"hi\"\"\""
+                              "\r\n\">\",\"3\",\"\"");
 }
 
 // Two texts of 20,000 characters that differ at the 15,000th: the report shows 9,999 of them,
@@ -238,7 +241,7 @@ TEST_F(DataRun, NamesHoldingDoubleQuotesAreRead) {
     }
 }
 
-TEST_F(DataRun, ViewRowsKeepTheirFieldsWhenTheOutputIsCsvReady) {
+TEST_F(DataRun, ViewRowsAreWrittenAsCsvWhenTheOutputIsCsvReady) {
     const std::vector<std::string> base = {"CREATE TABLE T (id integer, name varchar(6))",
                                            "CREATE VIEW V AS SELECT id, name FROM T"};
     auto sql = [&](const std::string& rows) {
@@ -253,8 +256,8 @@ TEST_F(DataRun, ViewRowsKeepTheirFieldsWhenTheOutputIsCsvReady) {
     run();
     EXPECT_EQ(dataText(1, 1, true), "\r\n\r\n\r\nDifferences found in view V\r\n\r\n"
                                     "\"Direction\",\"id\",\"name\""
-                                    "\r\n\">\",2           deux   "
-                                    "\r\n\"<\",2           two    ");
+                                    "\r\n\">\",\"2\",\"deux\""
+                                    "\r\n\"<\",\"2\",\"two\"");
     EXPECT_TRUE(hostCalled("panel caption: Comparing View Data ..."));
     EXPECT_TRUE(hostCalled("caption: Comparing Views Data - Zentab"));
     ASSERT_NE(common("V", true), nullptr);

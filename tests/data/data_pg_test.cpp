@@ -124,6 +124,23 @@ TEST_F(PostgresDataRun, PostgresAgainstPostgres) {
                                         "\r\n< 2 2.000 x same ");
 }
 
+// PostgreSQL orders the VARCHAR codes as text ("10" before "2") and the numeric amounts by
+// value: 1.0 and 1.00, which it keeps as written, are one value unless values are compared as
+// written.
+TEST_F(PostgresDataRun, NumericByValueAndVarcharDigitsAsText) {
+    const std::string create = "CREATE TABLE $.t (code varchar(5), amount numeric)";
+    postgresSide(1, {create, "INSERT INTO $.t VALUES ('1', 1.0), ('10', 10), ('2', 2), ('9', 9)"});
+    postgresSide(2, {create, "INSERT INTO $.t VALUES ('1', 1.00), ('2', 2), ('9', 9)"});
+    for (bool byValue : {true, false}) {
+        SCOPED_TRACE(byValue ? "by value" : "as written");
+        session.settings.b_CompDatValue = byValue;
+        run();
+        EXPECT_EQ(squeezed(dataText(1, 1)),
+                  "\r\n\r\n\r\nDifferences found in table t\r\n\r\n code _amount _\r\n" +
+                      std::string(byValue ? "" : "\r\n< 1 1.0 \r\n> 1 1.00 ") + "\r\n< 10 10 ");
+    }
+}
+
 // psqlODBC hands a long text over in pieces too: a difference at its 15,000th character is
 // found, equal long texts are equal.
 TEST_F(PostgresDataRun, LongTextsAreComparedWhole) {

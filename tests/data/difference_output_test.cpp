@@ -80,12 +80,18 @@ TEST_F(DifferenceOutputTest, Utf8ColumnNamesAreMeasuredInCharacters) {
 TEST_F(DifferenceOutputTest, CsvFormsOfTheHeaderAndTheMarkers) {
     DifferenceOutput output(writer, true);
     output.writeHeader(DifferenceKind::View, "V", {{"A", 1}, {"B", 1}});
-    output.writeRow("\"1\",\"x\"", true);
-    output.writeRow("1 \t y", false); // a view row keeps its fields
+    output.writeRow("1 \t say \"hi\"", true);
+    output.writeRow(" \t y", false);
+    output.writeRow("", false); // one value, empty
     EXPECT_EQ(document.text(), "\r\n\r\n\r\nDifferences found in view V\r\n\r\n"
                                "\"Direction\",\"A\",\"B\""
-                               "\r\n\"<\",\"1\",\"x\" "
-                               "\r\n\">\",1       y  ");
+                               "\r\n\"<\",\"1\",\"say \"\"hi\"\"\""
+                               "\r\n\">\",\"\",\"y\""
+                               "\r\n\">\",\"\"");
+    const std::string text = document.text();
+    EXPECT_EQ(colourAt(text.find("\"<\",")), colours.text);
+    EXPECT_EQ(colourAt(text.find("\"1\"")), colours.database1);
+    EXPECT_EQ(colourAt(text.find("\"\",\"y")), colours.database2);
 }
 
 TEST_F(DifferenceOutputTest, StatementHeaderShowsBothStatements) {

@@ -119,6 +119,91 @@ TEST(RowComparator, DecidesEqualityAndOrderUnderTheOptions) {
     }
 }
 
+// With the columns' types known, each field is ordered as the databases order its column: a
+// number by value, anything else byte for byte, the last field as every other one.
+TEST(RowComparator, OrdersEachFieldAsItsColumnsTypeSays) {
+    using enum ValueKind;
+    const std::vector<Case> cases = {
+        {"digits in a text column order as text",
+         {.fields = {Text, Text}},
+         "9 \t x",
+         "10 \t x",
+         1,
+         -1},
+        {"so do equal values written differently",
+         {.fields = {Text, Text}},
+         "1.5 \t x",
+         "1.50 \t x",
+         -1,
+         1},
+        {"a text last field too", {.fields = {Text}}, "9", "10", 1, -1},
+        {"a text last field byte for byte, not upper-cased",
+         {.fields = {Text}},
+         "Bach",
+         "abba",
+         -1,
+         1},
+        {"ignoring case still folds a text field",
+         {.ignoreCase = true, .fields = {Text}},
+         "abc",
+         "ABC",
+         0,
+         0},
+        {"a numeric column by value", {.fields = {Numeric, Text}}, "9 \t x", "10 \t x", -1, 1},
+        {"one and one with two decimals are one value",
+         {.fields = {Numeric, Text}},
+         "1.0 \t x",
+         "1.00 \t x",
+         0,
+         0},
+        {"the same as the last field", {.fields = {Text, Numeric}}, "x \t 1.0", "x \t 1.00", 0, 0},
+        {"by representation they differ, in one order whichever comes first",
+         {.compareByValue = false, .fields = {Numeric, Text}},
+         "1.0 \t x",
+         "1.00 \t x",
+         -1,
+         1},
+        {"a numeric last field orders by value also when not compared by value",
+         {.compareByValue = false, .fields = {Text, Numeric}},
+         "x \t 9",
+         "x \t 10",
+         -1,
+         1},
+        {"a numeric field that is no number orders byte-wise",
+         {.fields = {Numeric}},
+         "1.5E0",
+         "1.5",
+         1,
+         -1},
+        {"a field without a kind is read as before",
+         {.fields = {Text}},
+         "x \t 9",
+         "x \t 10",
+         -1,
+         1},
+    };
+    for (const Case& c : cases) {
+        RowComparator comparator(c.options);
+        EXPECT_EQ(comparator.compare(c.row1, c.row2), c.expected) << c.what;
+        EXPECT_EQ(comparator.compare(c.row2, c.row1), c.reversed) << c.what << " (reversed)";
+    }
+}
+
+TEST(RowComparator, AFieldIsANumberWhenEitherKnownSideSaysSo) {
+    using enum ValueKind;
+    const struct {
+        ValueKind one;
+        ValueKind two;
+        ValueKind both;
+    } cases[] = {
+        {Numeric, Numeric, Numeric}, {Numeric, Text, Numeric},    {Text, Numeric, Numeric},
+        {Text, Text, Text},          {Unknown, Numeric, Unknown}, {Text, Unknown, Unknown},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(bothSides(c.one, c.two), c.both);
+    }
+}
+
 TEST(RowComparator, IgnoringCaseUpperCasesMultiByteCharacters) {
     const char* previous = std::setlocale(LC_CTYPE, nullptr);
     const std::string saved = previous != nullptr ? previous : "C";

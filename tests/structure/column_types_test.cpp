@@ -98,5 +98,49 @@ TEST(ColumnTypes, TypeDescriptions) {
     }
 }
 
+// What the data comparison learns of a column's values: by type code on-line, by type name
+// from a snapshot.
+TEST(ColumnTypes, NumericTypesByCodeAndByStoredName) {
+    using enum ValueKind;
+    const struct {
+        int code;
+        ValueKind kind;
+    } codes[] = {
+        {2, Numeric}, {3, Numeric}, {4, Numeric},  {5, Numeric},  {6, Numeric},
+        {7, Numeric}, {8, Numeric}, {-5, Numeric}, {-6, Numeric}, {-7, Text},
+        {1, Text},    {12, Text},   {-9, Text},    {-1, Text},    {9, Text},
+        {11, Text},   {93, Text},   {-2, Text},    {-11, Text},   {0, Unknown},
+    };
+    for (const auto& c : codes) {
+        EXPECT_EQ(valueKindOfSqlType(c.code), c.kind) << c.code;
+    }
+
+    const struct {
+        const char* typeName;
+        const char* description;
+        ValueKind kind;
+    } names[] = {
+        {"INTEGER", "    NULL INTEGER", Numeric},
+        {"int4", "NOT NULL int4(10)", Numeric},
+        {"numeric", "    NULL numeric(8)", Numeric},
+        {"decimal(6,2)", "", Numeric},
+        {"int unsigned", "", Numeric},
+        {"double precision", "", Numeric},
+        {"varchar", "    NULL varchar(5)", Text},
+        {"NVARCHAR(120)", "", Text},
+        {"bit", "", Text},
+        {"timestamp", "", Text},
+        {"", "NOT NULL SMALLINT(5)", Numeric}, // no type name stored: the description's
+        {"", "    NULL VARCHAR(8)", Text},
+        {"", "DATE(10)", Text},
+        {"", "", Unknown},
+        {"", "    NULL UNKNOWN(36)", Unknown},
+    };
+    for (const auto& c : names) {
+        EXPECT_EQ(storedValueKind(c.typeName, c.description), c.kind)
+            << c.typeName << " / " << c.description;
+    }
+}
+
 } // namespace
 } // namespace zentab
