@@ -14,17 +14,6 @@
 namespace zentab {
 namespace {
 
-// The text with each run of blanks cut to one: the layout is checked elsewhere.
-std::string squeezed(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c != ' ' || out.empty() || out.back() != ' ') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 ColumnEntry column(const std::string& name) {
     ColumnEntry entry;
     entry.name = name;
@@ -120,8 +109,8 @@ TEST_F(CrossSystemRun, ColumnOnOneSideOnlyPassesTheDataOver) {
         sql2.push_back("INSERT INTO t (id) VALUES (2)");
         sqliteSides(sql1, sql2);
         run();
-        EXPECT_EQ(squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table u\r\n\r\n"
-                                            " id _\r\n\r\n< 1 \r\n> 2 ");
+        EXPECT_EQ(test::squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table u\r\n\r\n"
+                                                  " id _\r\n\r\n< 1 \r\n> 2 ");
         EXPECT_TRUE(session.differencesFound);
         EXPECT_FALSE(session.troubleFound);
     }
@@ -139,7 +128,7 @@ TEST_F(CrossSystemRun, CommonColumnsOptionComparesTheSharedColumns) {
                  "INSERT INTO t VALUES (1, 'a'), (3, 'c')",
                  "CREATE TABLE u (id integer, gone integer)", "INSERT INTO u VALUES (1, 5)"});
     run();
-    EXPECT_EQ(squeezed(dataText(2, 2)),
+    EXPECT_EQ(test::squeezed(dataText(2, 2)),
               "\r\n\r\n\r\nDifferences found in table t\r\n"
               "Compared on the columns both databases have; left out: extra (only in Database 1)"
               "\r\n\r\n Id _Name _\r\n\r\n< 2 b \r\n> 3 c "
@@ -162,7 +151,7 @@ TEST_F(CrossSystemRun, EachSideSpellsItsOwnNames) {
                 {"CREATE TABLE album (albumid integer, title varchar(20))",
                  "INSERT INTO album VALUES (1, 'One')"});
     run();
-    EXPECT_EQ(squeezed(dataText(1, 1)),
+    EXPECT_EQ(test::squeezed(dataText(1, 1)),
               "\r\n\r\n\r\nNo data differences were found in table Album");
     const ObjectEntry* album = common("album");
     ASSERT_NE(album, nullptr);
@@ -218,9 +207,10 @@ TEST_F(PostgresDatabasesRun, CatalogSidesRunTheirStatements) {
     useSide(1, catalogSide(connect(1)));
     useSide(2, catalogSide(connect(2)));
     run();
-    EXPECT_EQ(squeezed(dataText(1, 1)), "\r\n\r\n\r\nDifferences found in table Order Lines\r\n\r\n"
-                                        " id _line text _\r\n"
-                                        "\r\n< 2 b \r\n> 2 c ");
+    EXPECT_EQ(test::squeezed(dataText(1, 1)),
+              "\r\n\r\n\r\nDifferences found in table Order Lines\r\n\r\n"
+              " id _line text _\r\n"
+              "\r\n< 2 b \r\n> 2 c ");
     EXPECT_FALSE(session.troubleFound);
 }
 

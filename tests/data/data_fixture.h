@@ -38,6 +38,18 @@ protected:
                                   const std::string& name1, int count2, const std::string& name2);
 };
 
+// The text with each run of blanks cut to one: drivers give wide columns widths of hundreds, and
+// the layout is checked elsewhere.
+inline std::string squeezed(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c != ' ' || out.empty() || out.back() != ' ') {
+            out += c;
+        }
+    }
+    return out;
+}
+
 inline constexpr const char* kEndLine = "\r\n\r\n--- End of Zentab --- Elapsed Time: 00:00:00 ---";
 
 } // namespace zentab::test

@@ -79,18 +79,6 @@ protected:
     std::string base_;
 };
 
-// The text with each run of blanks cut to one: psqlODBC gives long and wide columns widths of
-// thousands, and the layout is checked elsewhere.
-std::string squeezed(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c != ' ' || out.empty() || out.back() != ' ') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Numbers and times written differently by the two databases are equal under the options;
 // another minute is a difference.
 TEST_F(PostgresDataRun, SqliteAgainstPostgresByValueAndWithoutFractions) {
@@ -102,10 +90,10 @@ TEST_F(PostgresDataRun, SqliteAgainstPostgresByValueAndWithoutFractions) {
                      "(2, 2.25, '2024-03-07 14:06:13')"});
     session.settings.b_IgnoreDatFrac = true;
     run();
-    EXPECT_EQ(squeezed(dataText(1, 1)), "\r\n\r\n\r\nDifferences found in table t\r\n\r\n"
-                                        " id _amount _at _\r\n"
-                                        "\r\n< 2 2.25 2024-03-07 14:05:13 "
-                                        "\r\n> 2 2.25 2024-03-07 14:06:13 ");
+    EXPECT_EQ(test::squeezed(dataText(1, 1)), "\r\n\r\n\r\nDifferences found in table t\r\n\r\n"
+                                              " id _amount _at _\r\n"
+                                              "\r\n< 2 2.25 2024-03-07 14:05:13 "
+                                              "\r\n> 2 2.25 2024-03-07 14:06:13 ");
 }
 
 TEST_F(PostgresDataRun, PostgresAgainstPostgres) {
@@ -118,10 +106,11 @@ TEST_F(PostgresDataRun, PostgresAgainstPostgres) {
     run();
     // qty is written 1.500 by both; the text column is long, so it is not ordered by; the
     // names with blanks are quoted, the schema in front of the table's too.
-    EXPECT_EQ(squeezed(dataText(1, 1)), "\r\n\r\n\r\nDifferences found in table Order Lines\r\n\r\n"
-                                        " id _qty _line text _note _\r\n"
-                                        "\r\n> 2 2.000 x other "
-                                        "\r\n< 2 2.000 x same ");
+    EXPECT_EQ(test::squeezed(dataText(1, 1)),
+              "\r\n\r\n\r\nDifferences found in table Order Lines\r\n\r\n"
+              " id _qty _line text _note _\r\n"
+              "\r\n> 2 2.000 x other "
+              "\r\n< 2 2.000 x same ");
 }
 
 // PostgreSQL orders the VARCHAR codes as text ("10" before "2") and the numeric amounts by
@@ -135,7 +124,7 @@ TEST_F(PostgresDataRun, NumericByValueAndVarcharDigitsAsText) {
         SCOPED_TRACE(byValue ? "by value" : "as written");
         session.settings.b_CompDatValue = byValue;
         run();
-        EXPECT_EQ(squeezed(dataText(1, 1)),
+        EXPECT_EQ(test::squeezed(dataText(1, 1)),
                   "\r\n\r\n\r\nDifferences found in table t\r\n\r\n code _amount _\r\n" +
                       std::string(byValue ? "" : "\r\n< 1 1.0 \r\n> 1 1.00 ") + "\r\n< 10 10 ");
     }
@@ -151,7 +140,7 @@ TEST_F(PostgresDataRun, LongTextsAreComparedWhole) {
                                  "), (2, repeat('a', 14999) || "
                                  "'b' || repeat('a', 5000))"});
     run();
-    const std::string text = squeezed(dataText(1, 1));
+    const std::string text = test::squeezed(dataText(1, 1));
     const std::string shown = std::string(9999, 'a') + "... ";
     EXPECT_NE(text.find("\r\n< 2 " + shown), std::string::npos) << text.substr(0, 300);
     EXPECT_NE(text.find("\r\n> 2 " + shown), std::string::npos);
@@ -170,10 +159,10 @@ TEST_F(PostgresDataRun, NamesSpelledInAnotherCaseOnEachSide) {
                      "CREATE TABLE $.\"Album\" (\"Title\" varchar(20))",
                      "INSERT INTO $.\"Album\" VALUES ('Two')"});
     run();
-    EXPECT_EQ(squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table album\r\n\r\n"
-                                        " title _\r\n\r\n< One \r\n> Two "
-                                        "\r\n\r\n\r\nDifferences found in table Genre\r\n\r\n"
-                                        " GenreId _Name _\r\n\r\n> 1 Jazz \r\n< 1 Rock ");
+    EXPECT_EQ(test::squeezed(dataText(2, 2)), "\r\n\r\n\r\nDifferences found in table album\r\n\r\n"
+                                              " title _\r\n\r\n< One \r\n> Two "
+                                              "\r\n\r\n\r\nDifferences found in table Genre\r\n\r\n"
+                                              " GenreId _Name _\r\n\r\n> 1 Jazz \r\n< 1 Rock ");
 }
 
 // A PostgreSQL text column in a linguistic collation sorts a before B and NULL last; the
@@ -279,12 +268,12 @@ TEST_F(PostgresDataRun, StatementsOnSqliteAndPostgres) {
         const std::string body =
             report.substr(head.size(), report.rfind(test::kEndLine) - head.size());
         if (c.error.empty()) {
-            EXPECT_EQ(squeezed(body), squeezed(c.body));
+            EXPECT_EQ(test::squeezed(body), test::squeezed(c.body));
             EXPECT_FALSE(session.troubleFound);
         } else {
             const std::size_t block = body.find(errorBlock);
             ASSERT_NE(block, std::string::npos) << body;
-            EXPECT_EQ(squeezed(body.substr(0, block)), squeezed(c.body));
+            EXPECT_EQ(test::squeezed(body.substr(0, block)), test::squeezed(c.body));
             EXPECT_NE(body.find(c.error, block), std::string::npos) << body;
             EXPECT_EQ(body.find("No data differences"), std::string::npos) << body;
             EXPECT_TRUE(session.troubleFound);

@@ -18,18 +18,6 @@ namespace {
 
 using test::DataRun;
 
-// The text with each run of blanks cut to one: the MariaDB driver gives wide columns widths of
-// hundreds, and the layout is checked elsewhere.
-std::string squeezed(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c != ' ' || out.empty() || out.back() != ' ') {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // SQLite orders a view's text column byte-wise: "AC/DC" before "Aaron". Upper-cased, "AC/DC"
 // would come after "ABBA", and one missing artist would bring out four false lines.
 TEST_F(DataRun, AOneColumnViewWithADeletedRowGivesOneLine) {
@@ -187,7 +175,7 @@ TEST_F(MariaDbDataRun, DecimalsByValueAndVarcharDigitsAsText) {
         session.settings.b_CompDatValue = byValue;
         run();
         // Written differently, the amounts are ordered by their text on a tie of values.
-        EXPECT_EQ(squeezed(dataText(1, 1)),
+        EXPECT_EQ(test::squeezed(dataText(1, 1)),
                   "\r\n\r\n\r\nDifferences found in table t\r\n\r\n code _amount _\r\n" +
                       std::string(byValue
                                       ? "\r\n< 10 10.00 "
